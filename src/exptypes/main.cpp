@@ -1,0 +1,3 @@
+#include "startup/main_sequence.h"
+
+int main() { startup::program_main(); }

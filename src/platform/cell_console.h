@@ -1,0 +1,54 @@
+// A console whose screen is a buffer of cells held here, the truth for
+// reading cells back. Backends add input and send the buffer to a device.
+#pragma once
+
+#include <vector>
+
+#include "platform/console.h"
+
+namespace platform {
+
+class CellConsole : public Console {
+public:
+    explicit CellConsole(int rows = SCREEN_ROWS, int columns = SCREEN_COLUMNS);
+
+    int rows() const override { return rows_; }
+    int columns() const override { return columns_; }
+    void place_cursor(int row, int column) override;
+    Position cursor() const override { return cursor_; }
+    void hide_cursor() override { cursor_visible_ = false; }
+    void show_cursor(int size) override;
+    bool cursor_visible() const override { return cursor_visible_; }
+    int cursor_size() const override { return cursor_size_; }
+    void set_colour(int foreground, int background) override;
+    void set_attribute(std::uint8_t attr) override { attr_ = attr; }
+    std::uint8_t attribute() const override { return attr_; }
+    void print(std::string_view text) override;
+    void clear() override;
+    Cell read_cell(int row, int column) const override;
+    void scroll(int top, int left, int bottom, int right, int rows) override;
+    void beep() override { ++beeps_; ring(); }
+    void flush() override {}
+
+    int beeps() const { return beeps_; }
+
+protected:
+    // The whole screen, row by row.
+    const std::vector<Cell>& cells() const { return cells_; }
+    virtual void ring() {}
+
+private:
+    Cell& at(int row, int column) { return cells_[static_cast<std::size_t>((row - 1) * columns_ + column - 1)]; }
+    void put(std::uint8_t ch);
+
+    int rows_;
+    int columns_;
+    std::vector<Cell> cells_;
+    Position cursor_{1, 1};
+    bool cursor_visible_ = true;
+    int cursor_size_ = 25;
+    std::uint8_t attr_ = 0x07;
+    int beeps_ = 0;
+};
+
+}  // namespace platform

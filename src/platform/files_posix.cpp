@@ -1,0 +1,214 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
+#include <vector>
+
+#include "platform/cp850.h"
+#include "platform/files.h"
+
+namespace platform {
+
+namespace {
+
+std::set<File*>& open_files() {
+    static std::set<File*> files;
+    return files;
+}
+
+bool exists(const std::string& native) {
+    struct stat st {};
+    return ::lstat(native.c_str(), &st) == 0;
+}
+
+// The entry of `dir` whose name equals `name` without regard to case, or
+// nothing.
+std::string find_entry(const std::string& dir, const std::string& name) {
+    DIR* d = ::opendir(dir.empty() ? "." : dir.c_str());
+    if (!d) return {};
+    const std::string wanted = upper_case(utf8_to_cp850(name));
+    std::string found;
+    while (const dirent* e = ::readdir(d)) {
+        const std::string entry = e->d_name;
+        if (upper_case(utf8_to_cp850(entry)) == wanted) {
+            found = entry;
+            break;
+        }
+    }
+    ::closedir(d);
+    return found;
+}
+
+std::vector<std::string> split(const std::string& path) {
+    std::vector<std::string> parts;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        const auto slash = path.find('/', start);
+        const auto end = slash == std::string::npos ? path.size() : slash;
+        parts.push_back(path.substr(start, end - start));
+        if (slash == std::string::npos) break;
+        start = slash + 1;
+    }
+    return parts;
+}
+
+}  // namespace
+
+std::string native_path(std::string_view path) {
+    std::string written = cp850_to_utf8(path);
+    for (char& c : written)
+        if (c == '\\') c = '/';
+    if (written.empty() || exists(written)) return written;
+
+    const bool absolute = written.front() == '/';
+    std::string result = absolute ? "/" : "";
+    bool lost = false;  // once a component is missing, the rest stays as written
+    for (const std::string& part : split(written)) {
+        if (part.empty()) continue;
+        const std::string exact = result + part;
+        std::string next = exact;
+        if (!lost && !exists(exact) && part != "." && part != "..") {
+            const std::string entry = find_entry(result, part);
+            if (entry.empty()) lost = true;
+            else next = result + entry;
+        }
+        result = next + "/";
+    }
+    if (!result.empty() && written.back() != '/') result.pop_back();
+    return result;
+}
+
+File::File(File&& other) noexcept : fd_(other.fd_), append_(other.append_), error_(other.error_) {
+    other.fd_ = -1;
+    if (fd_ >= 0) {
+        open_files().erase(&other);
+        open_files().insert(this);
+    }
+}
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        append_ = other.append_;
+        error_ = other.error_;
+        other.fd_ = -1;
+        if (fd_ >= 0) {
+            open_files().erase(&other);
+            open_files().insert(this);
+        }
+    }
+    return *this;
+}
+
+File::~File() { close(); }
+
+File File::open(std::string_view path, Access access, Share share) {
+    File f;
+    const std::string native = native_path(path);
+    int flags = O_CLOEXEC;
+    switch (access) {
+        case Access::Read: flags |= O_RDONLY; break;
+        case Access::ReadWrite: flags |= O_RDWR | O_CREAT; break;
+        case Access::Append: flags |= O_WRONLY | O_CREAT | O_APPEND; break;
+    }
+    const int fd = ::open(native.c_str(), flags, 0666);
+    if (fd < 0) {
+        f.error_ = errno == ENOENT || errno == ENOTDIR ? FileError::NotFound : FileError::Other;
+        return f;
+    }
+    // Sharing holds between processes: every open takes a lock on the file,
+    // shared or exclusive, and gives up at once when it cannot have it.
+    const int lock = share == Share::Shared ? LOCK_SH : LOCK_EX;
+    if (::flock(fd, lock | LOCK_NB) != 0) {
+        f.error_ = errno == EWOULDBLOCK ? FileError::Locked : FileError::Other;
+        ::close(fd);
+        return f;
+    }
+    f.fd_ = fd;
+    f.append_ = access == Access::Append;
+    open_files().insert(&f);
+    return f;
+}
+
+std::string File::read(std::int64_t position, std::size_t count) const {
+    std::string out;
+    if (fd_ < 0 || position < 1) return out;
+    out.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const ssize_t n = ::pread(fd_, out.data() + got, count - got, static_cast<off_t>(position - 1 + static_cast<std::int64_t>(got)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+    return out;
+}
+
+std::string File::read_all() const {
+    const std::int64_t len = length();
+    return len > 0 ? read(1, static_cast<std::size_t>(len)) : std::string();
+}
+
+bool File::write(std::int64_t position, std::string_view data) {
+    if (fd_ < 0) return false;
+    if (append_) return append(data);
+    if (position < 1) return false;
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(position - 1 + static_cast<std::int64_t>(done)));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::append(std::string_view data) {
+    if (fd_ < 0) return false;
+    if (!append_) return write(length() + 1, data);
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool File::truncate(std::int64_t length) {
+    return fd_ >= 0 && length >= 0 && ::ftruncate(fd_, static_cast<off_t>(length)) == 0;
+}
+
+std::int64_t File::length() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+    return static_cast<std::int64_t>(st.st_size);
+}
+
+void File::close() {
+    if (fd_ < 0) return;
+    ::close(fd_);  // also releases the lock
+    fd_ = -1;
+    open_files().erase(this);
+}
+
+bool file_exists(std::string_view path) { return exists(native_path(path)); }
+
+bool delete_file(std::string_view path) { return ::unlink(native_path(path).c_str()) == 0; }
+
+void close_all_files() {
+    // Copy first: closing a file takes it out of the set.
+    const std::vector<File*> files(open_files().begin(), open_files().end());
+    for (File* f : files) f->close();
+}
+
+int open_file_count() { return static_cast<int>(open_files().size()); }
+
+}  // namespace platform

@@ -1,0 +1,69 @@
+// An in-memory console: the screen is the cell buffer, input is a script of
+// events. Every test that paints or reads keys runs on it.
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/cell_console.h"
+
+namespace platform {
+
+class HeadlessConsole : public CellConsole {
+public:
+    HeadlessConsole() = default;
+
+    // Script input.
+    void push_event(InputEvent event) { events_.push_back(std::move(event)); }
+    // A key that produces a character (one byte of code page 850).
+    void push_char(std::uint8_t ch, std::uint16_t control_state = 0);
+    // A key without a character: NUL and the scan code.
+    void push_scan(std::uint8_t scan, std::uint16_t control_state = 0);
+    // Each byte as a key that produces it.
+    void push_text(std::string_view text);
+    void push_mouse(std::uint8_t event, std::uint8_t button, int row, int column,
+                    std::uint16_t control_state = 0);
+    std::size_t pending_events() const { return events_.size(); }
+    void set_mouse_buttons(int n) { mouse_buttons_ = n; }
+
+    // When the script is used up, every wait gets Esc, so a screen under test
+    // ends instead of hanging; this counts those waits.
+    int waits_past_script() const { return waits_past_script_; }
+
+    InputEvent wait_event() override;
+    std::optional<InputEvent> poll_event() override;
+    void discard_keys() override;
+    int mouse_buttons() const override { return mouse_buttons_; }
+    void choose_mouse_events(unsigned mask) override { mouse_mask_ = mask; }
+    unsigned mouse_events() const { return mouse_mask_; }
+    void set_mouse_reporting(bool on) override;
+    bool mouse_reporting() const override { return mouse_reporting_; }
+    Position mouse_position() const override { return mouse_position_; }
+    KeyboardState keyboard_state() const override { return keyboard_; }
+    void set_keyboard_state(const KeyboardState& state) override { keyboard_ = state; }
+    void put_clipboard(std::string_view text) override { clipboard_ = std::string(text); }
+    std::string get_clipboard() override { return clipboard_; }
+
+    // The screen as rows of UTF-8 text (each cell's glyph), for assertions.
+    std::vector<std::string> screen_text() const;
+    std::string row_text(int row) const;
+    std::uint8_t attribute_at(int row, int column) const { return read_cell(row, column).attr; }
+
+private:
+    // Whether an event reaches the program: mouse events only while reporting
+    // is on and of a chosen kind, as on the real console.
+    bool delivered(const InputEvent& event) const;
+    void take(const InputEvent& event);
+
+    std::deque<InputEvent> events_;
+    int waits_past_script_ = 0;
+    int mouse_buttons_ = 2;
+    unsigned mouse_mask_ = 0;
+    bool mouse_reporting_ = false;
+    Position mouse_position_{};
+    KeyboardState keyboard_{};
+    std::string clipboard_;
+};
+
+}  // namespace platform

@@ -1,0 +1,33 @@
+#include "platform/process.h"
+
+#include <cstdlib>
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+std::vector<std::function<void()>>& end_actions() {
+    static std::vector<std::function<void()>> actions;
+    return actions;
+}
+
+}  // namespace
+
+void at_process_end(std::function<void()> action) { end_actions().push_back(std::move(action)); }
+
+void run_process_end_actions() {
+    auto& actions = end_actions();
+    while (!actions.empty()) {
+        auto action = std::move(actions.back());
+        actions.pop_back();
+        action();
+    }
+}
+
+void end_process(int exit_code) {
+    run_process_end_actions();
+    std::exit(exit_code);
+}
+
+}  // namespace platform

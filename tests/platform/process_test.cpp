@@ -1,0 +1,78 @@
+#include "platform/process.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "platform/cp850.h"
+#include "platform/files.h"
+#include "support/temp_dir.h"
+
+using namespace platform;
+
+namespace {
+
+TEST(Process, EnvironmentInCodePage850) {
+    test_support::EnvGuard env;
+    env.set("EXPTYPES_TEST_VAR", "x");
+    ::setenv("EXPTYPES_TEST_VAR", "Peó", 1);  // the system holds UTF-8
+    EXPECT_EQ(get_env("EXPTYPES_TEST_VAR"), "Pe\xA2");
+    set_env("EXPTYPES_TEST_VAR", "Añ"_cp850);
+    EXPECT_EQ(get_env("EXPTYPES_TEST_VAR"), "A\xA4");
+    set_env("EXPTYPES_TEST_VAR", "");
+    EXPECT_EQ(get_env("EXPTYPES_TEST_VAR"), "");
+}
+
+TEST(Process, CurrentDirectoryWithBackslashesAndCase) {
+    test_support::TempDir dir;
+    test_support::CwdGuard cwd;
+    dir.write("Root/Sub/.keep", "");
+    EXPECT_TRUE(change_directory(dir.path() + "ROOT\\sub"));
+    EXPECT_EQ(current_directory(), dir.path() + "Root/Sub");
+    EXPECT_FALSE(change_directory(dir.path() + "missing"));
+    EXPECT_EQ(current_directory(), dir.path() + "Root/Sub");
+}
+
+TEST(Process, RunsACommandLineAndWaits) {
+    test_support::TempDir dir;
+    EXPECT_EQ(run_command("exit 7"), 7);
+    EXPECT_EQ(run_command("sleep 0.1; echo done > '" + dir.path() + "out.txt'"), 0);
+    EXPECT_EQ(dir.read("out.txt"), "done\n");
+}
+
+TEST(Process, RandomFractionIsInRange) {
+    double low = 1, high = 0;
+    for (int i = 0; i < 10000; ++i) {
+        const double f = random_fraction();
+        ASSERT_GE(f, 0.0);
+        ASSERT_LT(f, 1.0);
+        low = std::min(low, f);
+        high = std::max(high, f);
+    }
+    EXPECT_LT(low, 0.01);
+    EXPECT_GT(high, 0.99);
+}
+
+TEST(Process, EndActionsRunLastFirstAndOnce) {
+    std::vector<int> order;
+    at_process_end([&] { order.push_back(1); });
+    at_process_end([&] { order.push_back(2); });
+    run_process_end_actions();
+    run_process_end_actions();
+    EXPECT_EQ(order, (std::vector<int>{2, 1}));
+}
+
+TEST(Process, EndProcessGivesTheExitCodeAfterTheActions) {
+    test_support::TempDir dir;
+    const std::string mark = dir.path() + "ended";
+    EXPECT_EXIT(
+        {
+            at_process_end([&] { File::open(mark, Access::ReadWrite, Share::Shared); });
+            end_process(3);
+        },
+        ::testing::ExitedWithCode(3), "");
+    EXPECT_TRUE(dir.exists("ended"));
+}
+
+}  // namespace

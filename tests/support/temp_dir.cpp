@@ -1,0 +1,71 @@
+#include "support/temp_dir.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/process.h"
+
+namespace fs = std::filesystem;
+
+namespace test_support {
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "exptypes-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern + "/";
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+std::string TempDir::write(std::string_view relative, std::string_view bytes) const {
+    const fs::path full = fs::path(path_) / std::string(relative);
+    fs::create_directories(full.parent_path());
+    std::ofstream out(full, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return full.string();
+}
+
+std::string TempDir::read(std::string_view relative) const {
+    std::ifstream in(fs::path(path_) / std::string(relative), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool TempDir::exists(std::string_view relative) const { return fs::exists(fs::path(path_) / std::string(relative)); }
+
+std::string TempDir::listing() const {
+    std::set<std::string> names;
+    for (const auto& e : fs::recursive_directory_iterator(path_))
+        names.insert(fs::relative(e.path(), path_).string());
+    std::string out;
+    for (const auto& n : names) out += n + "\n";
+    return out;
+}
+
+EnvGuard::~EnvGuard() {
+    for (const auto& [name, value] : saved_) platform::set_env(name, value.value_or(""));
+}
+
+void EnvGuard::set(const std::string& name, std::optional<std::string> value) {
+    if (!saved_.count(name)) {
+        const std::string old = platform::get_env(name);
+        saved_[name] = old.empty() ? std::nullopt : std::optional<std::string>(old);
+    }
+    platform::set_env(name, value.value_or(""));
+}
+
+CwdGuard::CwdGuard() : saved_(fs::current_path().string()) {}
+CwdGuard::~CwdGuard() {
+    std::error_code ec;
+    fs::current_path(saved_, ec);
+}
+
+}  // namespace test_support
