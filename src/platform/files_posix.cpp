@@ -5,20 +5,15 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <set>
 #include <vector>
 
 #include "platform/cp850.h"
 #include "platform/files.h"
+#include "platform/files_registry.h"
 
 namespace platform {
 
 namespace {
-
-std::set<File*>& open_files() {
-    static std::set<File*> files;
-    return files;
-}
 
 bool exists(const std::string& native) {
     struct stat st {};
@@ -82,31 +77,6 @@ std::string native_path(std::string_view path) {
     return result;
 }
 
-File::File(File&& other) noexcept : fd_(other.fd_), append_(other.append_), error_(other.error_) {
-    other.fd_ = -1;
-    if (fd_ >= 0) {
-        open_files().erase(&other);
-        open_files().insert(this);
-    }
-}
-
-File& File::operator=(File&& other) noexcept {
-    if (this != &other) {
-        close();
-        fd_ = other.fd_;
-        append_ = other.append_;
-        error_ = other.error_;
-        other.fd_ = -1;
-        if (fd_ >= 0) {
-            open_files().erase(&other);
-            open_files().insert(this);
-        }
-    }
-    return *this;
-}
-
-File::~File() { close(); }
-
 File File::open(std::string_view path, Access access, Share share) {
     File f;
     const std::string native = native_path(path);
@@ -148,11 +118,6 @@ std::string File::read(std::int64_t position, std::size_t count) const {
     }
     out.resize(got);
     return out;
-}
-
-std::string File::read_all() const {
-    const std::int64_t len = length();
-    return len > 0 ? read(1, static_cast<std::size_t>(len)) : std::string();
 }
 
 bool File::write(std::int64_t position, std::string_view data) {
@@ -202,13 +167,5 @@ void File::close() {
 bool file_exists(std::string_view path) { return exists(native_path(path)); }
 
 bool delete_file(std::string_view path) { return ::unlink(native_path(path).c_str()) == 0; }
-
-void close_all_files() {
-    // Copy first: closing a file takes it out of the set.
-    const std::vector<File*> files(open_files().begin(), open_files().end());
-    for (File* f : files) f->close();
-}
-
-int open_file_count() { return static_cast<int>(open_files().size()); }
 
 }  // namespace platform

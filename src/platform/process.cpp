@@ -1,6 +1,9 @@
 #include "platform/process.h"
 
+#include <chrono>
 #include <cstdlib>
+#include <random>
+#include <thread>
 #include <vector>
 
 namespace platform {
@@ -13,6 +16,15 @@ std::vector<std::function<void()>>& end_actions() {
 }
 
 }  // namespace
+
+void sleep_ms(int milliseconds) {
+    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+double random_fraction() {
+    static std::mt19937_64 engine{std::random_device{}()};
+    return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
+}
 
 void at_process_end(std::function<void()> action) { end_actions().push_back(std::move(action)); }
 

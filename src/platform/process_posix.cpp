@@ -2,10 +2,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdlib>
-#include <random>
-#include <thread>
 #include <vector>
 
 #include "platform/cp850.h"
@@ -35,15 +32,6 @@ std::string current_directory() {
 }
 
 bool change_directory(std::string_view path) { return ::chdir(native_path(path).c_str()) == 0; }
-
-void sleep_ms(int milliseconds) {
-    if (milliseconds > 0) std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
-}
-
-double random_fraction() {
-    static std::mt19937_64 engine{std::random_device{}()};
-    return std::uniform_real_distribution<double>(0.0, 1.0)(engine);
-}
 
 int run_command(std::string_view command_line) {
     const std::string command = cp850_to_utf8(command_line);
