@@ -46,6 +46,22 @@ std::string cp850_to_utf8(std::string_view cp850) {
     return out;
 }
 
+std::u16string cp850_to_utf16(std::string_view cp850) {
+    std::u16string out;
+    out.reserve(cp850.size());
+    // Every character of the code page lies in the basic plane: one unit each.
+    for (const char c : cp850) out.push_back(static_cast<char16_t>(cp850_to_unicode(static_cast<std::uint8_t>(c))));
+    return out;
+}
+
+std::string utf16_to_cp850(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size());
+    for (const char16_t unit : utf16)
+        if (const auto byte = unicode_to_cp850(unit)) out.push_back(static_cast<char>(*byte));
+    return out;
+}
+
 namespace {
 
 // Length of the well-formed UTF-8 sequence at s[i], or 0 when there is none.

@@ -29,6 +29,10 @@ std::optional<std::uint8_t> unicode_to_cp850(char32_t ch);
 // byte sequence that is not UTF-8 is taken byte for byte.
 std::string utf8_to_cp850(std::string_view utf8);
 std::string cp850_to_utf8(std::string_view cp850);
+// UTF-16, as the Windows wide-character calls take and give it. Characters
+// that the code page cannot hold (and lone surrogates) are dropped.
+std::u16string cp850_to_utf16(std::string_view cp850);
+std::string utf16_to_cp850(std::u16string_view utf16);
 // Appends the UTF-8 form of one character.
 void append_utf8(std::string& out, char32_t ch);
 

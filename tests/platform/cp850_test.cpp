@@ -73,6 +73,20 @@ TEST(Cp850, UpperCaseRule) {
     EXPECT_EQ(upper_case("àéñç"_cp850.str()), "àÉÑÇ"_cp850.str());
 }
 
+TEST(Cp850, Utf16BothWays) {
+    // Every byte has one UTF-16 unit, and it leads back to the byte.
+    std::string all;
+    for (int b = 0; b < 256; ++b) all.push_back(static_cast<char>(b));
+    const std::u16string wide = cp850_to_utf16(all);
+    ASSERT_EQ(wide.size(), 256u);
+    EXPECT_EQ(wide[0xD5], u'€');
+    EXPECT_EQ(wide[0xA4], u'ñ');
+    EXPECT_EQ(wide[0x10], u'\x10');  // text, not the glyph
+    EXPECT_EQ(utf16_to_cp850(wide), all);
+    // Outside the code page: dropped, lone surrogates and pairs alike.
+    EXPECT_EQ(utf16_to_cp850(u"Pe\u00f3 \u03c9\U0001F600 \xD800€"), "Peó  €"_cp850.str());
+}
+
 TEST(Cp850, TrimAndFixedLength) {
     EXPECT_EQ(trim_blanks("  a b  "), "a b");
     EXPECT_EQ(trim_blanks("\t a\t "), "\t a\t");
