@@ -1,8 +1,12 @@
 #include "platform/files.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
+
+#include "platform/process.h"
 
 #include "platform/cp850.h"
 #include "support/temp_dir.h"
@@ -64,7 +68,9 @@ TEST(Files, BackslashesAndCaseAreFoundAgain) {
     dir.write("Locale/Exptypes.lng", "texts");
     EXPECT_TRUE(file_exists(dir.path() + "DADES\\TDespesa.dat"));
     EXPECT_EQ(File::open(dir.path() + "DADES\\TDespesa.dat", Access::Read, Share::Shared).read_all(), "rows");
+#ifndef _WIN32
     EXPECT_EQ(native_path(dir.path() + "LOCALE\\EXPTYPES.LNG"), dir.path() + "Locale/Exptypes.lng");
+#endif
     // A new file in a folder found without regard to case keeps its own name.
     File created = File::open(dir.path() + "DADES\\New.tmp", Access::ReadWrite, Share::Shared);
     ASSERT_TRUE(created.is_open());
@@ -112,6 +118,7 @@ TEST(Files, SharingHoldsWithinTheProcess) {
     EXPECT_FALSE(File::open(path, Access::Read, Share::Shared).is_open());
 }
 
+#ifndef _WIN32
 // The child tries to open the file and answers through its exit code.
 int child_open(const std::string& path, Access access, Share share) {
     const pid_t pid = ::fork();
@@ -137,5 +144,25 @@ TEST(Files, NotSharedHoldsBetweenProcesses) {
     }
     EXPECT_EQ(child_open(path, Access::ReadWrite, Share::Exclusive), 0);
 }
+
+#else
+// Another process (the shell) tries to read the file; `type` fails when the
+// file is not shared.
+int child_open(const std::string& path) { return run_command("type \"" + path + "\" > NUL"); }
+
+TEST(Files, NotSharedHoldsBetweenProcesses) {
+    test_support::TempDir dir;
+    const std::string path = dir.path() + "x.tmp";
+    {
+        File mine = File::open(path, Access::ReadWrite, Share::Exclusive);
+        ASSERT_TRUE(mine.is_open());
+        EXPECT_NE(child_open(path), 0);
+    }
+    {
+        File mine = File::open(path, Access::ReadWrite, Share::Shared);
+        EXPECT_EQ(child_open(path), 0);
+    }
+}
+#endif
 
 }  // namespace

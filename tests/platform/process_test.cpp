@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 #include <vector>
 
 #include "platform/cp850.h"
@@ -16,7 +19,11 @@ namespace {
 TEST(Process, EnvironmentInCodePage850) {
     test_support::EnvGuard env;
     env.set("EXPTYPES_TEST_VAR", "x");
+#ifdef _WIN32
+    ::SetEnvironmentVariableW(L"EXPTYPES_TEST_VAR", L"Pe\u00f3");  // the system holds UTF-16
+#else
     ::setenv("EXPTYPES_TEST_VAR", "Peó", 1);  // the system holds UTF-8
+#endif
     EXPECT_EQ(get_env("EXPTYPES_TEST_VAR"), "Pe\xA2");
     set_env("EXPTYPES_TEST_VAR", "Añ"_cp850);
     EXPECT_EQ(get_env("EXPTYPES_TEST_VAR"), "A\xA4");
@@ -28,17 +35,27 @@ TEST(Process, CurrentDirectoryWithBackslashesAndCase) {
     test_support::TempDir dir;
     test_support::CwdGuard cwd;
     dir.write("Root/Sub/.keep", "");
+#ifdef _WIN32
+    const std::string sub = dir.path() + "Root\\Sub";
+#else
+    const std::string sub = dir.path() + "Root/Sub";
+#endif
     EXPECT_TRUE(change_directory(dir.path() + "ROOT\\sub"));
-    EXPECT_EQ(current_directory(), dir.path() + "Root/Sub");
+    EXPECT_EQ(current_directory(), sub);
     EXPECT_FALSE(change_directory(dir.path() + "missing"));
-    EXPECT_EQ(current_directory(), dir.path() + "Root/Sub");
+    EXPECT_EQ(current_directory(), sub);
 }
 
 TEST(Process, RunsACommandLineAndWaits) {
     test_support::TempDir dir;
     EXPECT_EQ(run_command("exit 7"), 7);
+#ifdef _WIN32
+    EXPECT_EQ(run_command("echo done> \"" + dir.path() + "out.txt\""), 0);
+    EXPECT_EQ(dir.read("out.txt"), "done\r\n");
+#else
     EXPECT_EQ(run_command("sleep 0.1; echo done > '" + dir.path() + "out.txt'"), 0);
     EXPECT_EQ(dir.read("out.txt"), "done\n");
+#endif
 }
 
 TEST(Process, RandomFractionIsInRange) {

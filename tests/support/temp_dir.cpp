@@ -1,8 +1,8 @@
 #include "support/temp_dir.h"
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <set>
 #include <sstream>
 #include <stdexcept>
@@ -13,10 +13,28 @@ namespace fs = std::filesystem;
 
 namespace test_support {
 
+namespace {
+
+// Relative names in tests are UTF-8 source text, on every system.
+fs::path under(const std::string& dir, std::string_view relative) {
+    return fs::path(dir) / fs::path(std::u8string(relative.begin(), relative.end()));
+}
+
+}  // namespace
+
 TempDir::TempDir() {
-    std::string pattern = (fs::temp_directory_path() / "exptypes-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern + "/";
+    // A name nobody holds yet: create_directory is false when it exists.
+    static std::mt19937_64 engine{std::random_device{}()};
+    const fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const fs::path dir = base / ("exptypes-test-" + std::to_string(engine() % 100000000));
+        std::error_code ec;
+        if (fs::create_directory(dir, ec)) {
+            path_ = dir.string() + std::string(1, fs::path::preferred_separator);
+            return;
+        }
+    }
+    throw std::runtime_error("no temporary directory");
 }
 
 TempDir::~TempDir() {
@@ -25,7 +43,7 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::write(std::string_view relative, std::string_view bytes) const {
-    const fs::path full = fs::path(path_) / std::string(relative);
+    const fs::path full = under(path_, relative);
     fs::create_directories(full.parent_path());
     std::ofstream out(full, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -33,13 +51,13 @@ std::string TempDir::write(std::string_view relative, std::string_view bytes) co
 }
 
 std::string TempDir::read(std::string_view relative) const {
-    std::ifstream in(fs::path(path_) / std::string(relative), std::ios::binary);
+    std::ifstream in(under(path_, relative), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-bool TempDir::exists(std::string_view relative) const { return fs::exists(fs::path(path_) / std::string(relative)); }
+bool TempDir::exists(std::string_view relative) const { return fs::exists(under(path_, relative)); }
 
 std::string TempDir::listing() const {
     std::set<std::string> names;

@@ -16,7 +16,7 @@ public:
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // The directory, ending with a slash.
+    // The directory, ending with a separator.
     const std::string& path() const { return path_; }
     // Writes the bytes to a file under the directory (folders made as needed)
     // and gives its full path.
