@@ -159,7 +159,8 @@ TEST(Files, NotSharedHoldsBetweenProcesses) {
         EXPECT_NE(child_open(path), 0);
     }
     {
-        File mine = File::open(path, Access::ReadWrite, Share::Shared);
+        // `type` shares reading only, so ours must not be writing.
+        File mine = File::open(path, Access::Read, Share::Shared);
         EXPECT_EQ(child_open(path), 0);
     }
 }

@@ -75,7 +75,12 @@ const Case cases[] = {
      }},
     {"bare drive gets no backslash",
      {{"JOBTMP", "C:"}},
+#ifdef _WIN32
+     // "C:" names the current directory of drive C:, the starting folder.
+     {{"start/Sessio.ini", "[Menu]\r\nTitol=Drive\r\n"}},
+#else
      {{"start/C:Sessio.ini", "[Menu]\r\nTitol=Drive\r\n"}},
+#endif
      [](const Session& s, const std::string&) {
          EXPECT_EQ(s.session_dir, "C:");
          EXPECT_EQ(s.screen_title, " Drive ");
