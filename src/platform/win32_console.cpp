@@ -24,9 +24,26 @@ namespace {
 
 constexpr UINT CODE_PAGE_850 = 850;
 
-// Ctrl+C arrives as a key (processed input is off); this keeps Ctrl+Break,
-// and Ctrl+C on consoles that signal it all the same, from ending the run.
-BOOL WINAPI ignore_break(DWORD type) { return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT; }
+HANDLE break_input = INVALID_HANDLE_VALUE;
+
+// With processed input off Ctrl+C arrives as a key, and this keeps
+// Ctrl+Break from ending the run. Some consoles (wine) signal Ctrl+C all the
+// same and send no key: the key is put into the input here instead.
+BOOL WINAPI ignore_break(DWORD type) {
+    if (type == CTRL_C_EVENT && break_input != INVALID_HANDLE_VALUE) {
+        INPUT_RECORD rec{};
+        rec.EventType = KEY_EVENT;
+        rec.Event.KeyEvent.bKeyDown = TRUE;
+        rec.Event.KeyEvent.wRepeatCount = 1;
+        rec.Event.KeyEvent.wVirtualKeyCode = 'C';
+        rec.Event.KeyEvent.wVirtualScanCode = 46;
+        rec.Event.KeyEvent.uChar.UnicodeChar = 3;
+        rec.Event.KeyEvent.dwControlKeyState = LEFT_CTRL_PRESSED;
+        DWORD written = 0;
+        ::WriteConsoleInputW(break_input, &rec, 1, &written);
+    }
+    return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT;
+}
 
 template <typename F>
 bool with_clipboard(F&& use) {
@@ -59,6 +76,7 @@ std::unique_ptr<Win32Console> Win32Console::open() {
 }
 
 Win32Console::Win32Console(std::unique_ptr<Handles> handles) : h_(std::move(handles)) {
+    break_input = h_->in;
     ::SetConsoleCtrlHandler(ignore_break, TRUE);
     ::SetConsoleOutputCP(CODE_PAGE_850);
     set_input_mode();
@@ -74,6 +92,7 @@ void Win32Console::restore() {
     ::SetConsoleOutputCP(h_->saved_code_page);
     ::SetConsoleCursorInfo(h_->out, &h_->saved_cursor);
     ::SetConsoleCtrlHandler(ignore_break, FALSE);
+    break_input = INVALID_HANDLE_VALUE;
 }
 
 // No processed input, echo or line input; mouse input only while reported;
