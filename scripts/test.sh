@@ -16,3 +16,7 @@ cmake --build build-asan
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:strict_string_checks=1 \
 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# Windows leg: the MinGW-w64 cross-build in build-win/, every test under
+# wine, then the program itself under wine in tmux.
+scripts/test-windows.sh
