@@ -45,8 +45,18 @@ bool letter_key(std::uint16_t scan) {
 std::uint16_t scan_of(const KeyRecord& k) {
     if (k.scan_code != 0) return k.scan_code;
     static constexpr std::array<std::pair<std::uint16_t, std::uint16_t>, 12> keys = {{
-        {0x21, 0x49}, {0x22, 0x51}, {0x23, 0x4F}, {0x24, 0x47}, {0x25, 0x4B}, {0x26, 0x48},
-        {0x27, 0x4D}, {0x28, 0x50}, {0x2D, 0x52}, {0x2E, 0x53}, {0x7A, 0x57}, {0x7B, 0x58},
+        {0x21, 0x49},
+        {0x22, 0x51},
+        {0x23, 0x4F},
+        {0x24, 0x47},
+        {0x25, 0x4B},
+        {0x26, 0x48},
+        {0x27, 0x4D},
+        {0x28, 0x50},
+        {0x2D, 0x52},
+        {0x2E, 0x53},
+        {0x7A, 0x57},
+        {0x7B, 0x58},
     }};
     if (k.virtual_key >= 0x70 && k.virtual_key <= 0x79) return static_cast<std::uint16_t>(0x3B + k.virtual_key - 0x70);
     for (const auto& [vk, scan] : keys)
@@ -65,8 +75,10 @@ std::optional<InputEvent> from_key(const KeyRecord& k) {
 
     if ((k.control_state & ALT_KEYS) && letter_key(scan)) return extended();
     // The console gives Shift+Tab as a tab; the key reader knows it by its scan code.
-    if (k.virtual_key == VK_TAB && (k.control_state & SHIFT)) return key_text(std::string{'\0', static_cast<char>(SCAN_TAB)}, k.control_state);
-    if (k.character == 0 && k.virtual_key == VK_ESCAPE) return key_text("\x1B", k.control_state);  // wine sends no character
+    if (k.virtual_key == VK_TAB && (k.control_state & SHIFT))
+        return key_text(std::string{'\0', static_cast<char>(SCAN_TAB)}, k.control_state);
+    if (k.character == 0 && k.virtual_key == VK_ESCAPE)
+        return key_text("\x1B", k.control_state);  // wine sends no character
     if (k.character == 0) return scan == 0 ? std::nullopt : std::optional<InputEvent>(extended());
 
     // Only a character that the code page holds as text: the pictures of the

@@ -2,8 +2,8 @@
 // file locks do on POSIX, between processes and within this one. The handle
 // is kept as a C runtime descriptor so that File stays the same on every
 // system.
-#include <windows.h>
 #include <io.h>
+#include <windows.h>
 
 #include <fcntl.h>
 
@@ -30,10 +30,13 @@ FileError error_of(DWORD code) {
     switch (code) {
         case ERROR_FILE_NOT_FOUND:
         case ERROR_PATH_NOT_FOUND:
-        case ERROR_INVALID_NAME: return FileError::NotFound;
+        case ERROR_INVALID_NAME:
+            return FileError::NotFound;
         case ERROR_SHARING_VIOLATION:
-        case ERROR_LOCK_VIOLATION: return FileError::Locked;
-        default: return FileError::Other;
+        case ERROR_LOCK_VIOLATION:
+            return FileError::Locked;
+        default:
+            return FileError::Other;
     }
 }
 
@@ -47,7 +50,8 @@ File File::open(std::string_view path, Access access, Share share) {
     DWORD desired = GENERIC_READ;
     DWORD disposition = OPEN_EXISTING;
     switch (access) {
-        case Access::Read: break;
+        case Access::Read:
+            break;
         case Access::ReadWrite:
             desired = GENERIC_READ | GENERIC_WRITE;
             disposition = OPEN_ALWAYS;
@@ -59,8 +63,8 @@ File File::open(std::string_view path, Access access, Share share) {
             break;
     }
     const DWORD sharing = share == Share::Shared ? FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE : 0;
-    const HANDLE h = ::CreateFileW(to_wide(path).c_str(), desired, sharing, nullptr, disposition,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        ::CreateFileW(to_wide(path).c_str(), desired, sharing, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
         f.error_ = error_of(::GetLastError());
         return f;

@@ -22,8 +22,10 @@ std::string get_env(std::string_view name) {
 
 void set_env(std::string_view name, std::string_view value) {
     const std::wstring key = to_wide(name);
-    if (value.empty()) ::SetEnvironmentVariableW(key.c_str(), nullptr);
-    else ::SetEnvironmentVariableW(key.c_str(), to_wide(value).c_str());
+    if (value.empty())
+        ::SetEnvironmentVariableW(key.c_str(), nullptr);
+    else
+        ::SetEnvironmentVariableW(key.c_str(), to_wide(value).c_str());
 }
 
 std::string current_directory() {
@@ -54,8 +56,8 @@ int run_command(std::string_view command_line) {
     if (!::CreateProcessW(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return -1;
     ::CloseHandle(pi.hThread);
     DWORD code = 0;
-    const bool waited = ::WaitForSingleObject(pi.hProcess, INFINITE) == WAIT_OBJECT_0 &&
-                        ::GetExitCodeProcess(pi.hProcess, &code);
+    const bool waited =
+        ::WaitForSingleObject(pi.hProcess, INFINITE) == WAIT_OBJECT_0 && ::GetExitCodeProcess(pi.hProcess, &code);
     ::CloseHandle(pi.hProcess);
     return waited ? static_cast<int>(code) : -1;
 }

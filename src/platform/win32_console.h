@@ -54,7 +54,7 @@ private:
     unsigned reported_ = 0;
     bool reporting_ = false;
     Position mouse_{};
-    std::uint32_t buttons_ = 0;  // of the last mouse record, to see releases
+    std::uint32_t buttons_ = 0;       // of the last mouse record, to see releases
     std::deque<InputEvent> repeats_;  // the rest of a key record with a repeat count
 };
 
