@@ -69,6 +69,14 @@ File File::open(std::string_view path, Access access, Share share) {
         f.error_ = error_of(::GetLastError());
         return f;
     }
+    // CON, NUL, COM1 and the like name devices in any folder: a record or
+    // settings file of such a name must not read the keyboard or write to
+    // a port.
+    if (::GetFileType(h) != FILE_TYPE_DISK) {
+        ::CloseHandle(h);
+        f.error_ = FileError::Other;
+        return f;
+    }
     const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(h), _O_BINARY);
     if (fd < 0) {
         ::CloseHandle(h);

@@ -25,6 +25,8 @@ namespace {
 constexpr UINT CODE_PAGE_850 = 850;
 
 HANDLE break_input = INVALID_HANDLE_VALUE;
+// The console to give back when the process ends through end_process.
+Win32Console* live_console = nullptr;
 
 // With processed input off Ctrl+C arrives as a key, and this keeps
 // Ctrl+Break from ending the run. Some consoles (wine) signal Ctrl+C all the
@@ -71,18 +73,27 @@ std::unique_ptr<Win32Console> Win32Console::open() {
     h->saved_code_page = ::GetConsoleOutputCP();
     ::GetConsoleCursorInfo(h->out, &h->saved_cursor);
     std::unique_ptr<Win32Console> c(new Win32Console(std::move(h)));
-    at_process_end([raw = c.get()] { raw->restore(); });
+    static bool registered = false;
+    if (!registered)
+        at_process_end([] {
+            if (live_console) live_console->restore();
+        });
+    registered = true;
     return c;
 }
 
 Win32Console::Win32Console(std::unique_ptr<Handles> handles) : h_(std::move(handles)) {
     break_input = h_->in;
+    live_console = this;
     ::SetConsoleCtrlHandler(ignore_break, TRUE);
     ::SetConsoleOutputCP(CODE_PAGE_850);
     set_input_mode();
 }
 
-Win32Console::~Win32Console() { restore(); }
+Win32Console::~Win32Console() {
+    restore();
+    if (live_console == this) live_console = nullptr;
+}
 
 void Win32Console::restore() {
     if (h_->restored) return;

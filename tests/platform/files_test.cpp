@@ -84,6 +84,18 @@ TEST(Files, NamesInCodePage850ReachTheFileSystemAsUtf8) {
     EXPECT_TRUE(file_exists(dir.path() + "DESCRIPCIó.TXT"_cp850));
 }
 
+#ifdef _WIN32
+TEST(Files, DeviceNamesAreNoFiles) {
+    test_support::TempDir dir;
+    for (const char* name : {"NUL", "CON", "dades\\nul.dat", "COM1"}) {
+        SCOPED_TRACE(name);
+        File f = File::open(dir.path() + name, Access::ReadWrite, Share::Shared);
+        EXPECT_FALSE(f.is_open());
+        EXPECT_NE(f.error(), FileError::None);
+    }
+}
+#endif
+
 TEST(Files, DeleteAndCloseAll) {
     test_support::TempDir dir;
     dir.write("a.tmp", "a");
