@@ -6,6 +6,7 @@
 
 #include "platform/console_records.h"
 #include "platform/process.h"
+#include "platform/win32_clipboard.h"
 #include "platform/win32_text.h"
 
 namespace platform {
@@ -45,20 +46,6 @@ BOOL WINAPI ignore_break(DWORD type) {
         ::WriteConsoleInputW(break_input, &rec, 1, &written);
     }
     return type == CTRL_C_EVENT || type == CTRL_BREAK_EVENT;
-}
-
-template <typename F>
-bool with_clipboard(F&& use) {
-    // Another program may hold the clipboard for a moment.
-    for (int attempt = 0; attempt < 10; ++attempt) {
-        if (::OpenClipboard(nullptr)) {
-            use();
-            ::CloseClipboard();
-            return true;
-        }
-        ::Sleep(20);
-    }
-    return false;
 }
 
 }  // namespace
@@ -228,33 +215,8 @@ void Win32Console::set_keyboard_state(const KeyboardState& state) {
 
 void Win32Console::ring() { ::MessageBeep(MB_OK); }
 
-void Win32Console::put_clipboard(std::string_view text) {
-    const std::wstring wide = to_wide(text);
-    with_clipboard([&] {
-        ::EmptyClipboard();
-        const HGLOBAL mem = ::GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
-        if (!mem) return;
-        if (auto* p = static_cast<wchar_t*>(::GlobalLock(mem))) {
-            std::copy(wide.begin(), wide.end(), p);
-            p[wide.size()] = L'\0';
-            ::GlobalUnlock(mem);
-            if (::SetClipboardData(CF_UNICODETEXT, mem)) return;  // the clipboard owns it now
-        }
-        ::GlobalFree(mem);
-    });
-}
+void Win32Console::put_clipboard(std::string_view text) { put_clipboard_text(text); }
 
-std::string Win32Console::get_clipboard() {
-    std::string text;
-    with_clipboard([&] {
-        const HANDLE data = ::GetClipboardData(CF_UNICODETEXT);
-        if (!data) return;
-        if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(data))) {
-            text = from_wide(p);
-            ::GlobalUnlock(data);
-        }
-    });
-    return text;
-}
+std::string Win32Console::get_clipboard() { return clipboard_text(); }
 
 }  // namespace platform
