@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Smoke tests of the Windows build under wine, in a tmux window of 80 x 25:
 #  - the console backend: win32_console_probe paints the characters that
-#    need the wide calls and shows the key event texts of the keys typed;
+#    need the wide calls, keeps the Insert toggle in the keyboard state and
+#    shows the key event texts of the keys typed;
 #  - exptypes.exe on a copy of the sample installation starts and ends with
 #    exit code 0, leaving the installation as it was.
 # Skips (exit 0, with a message) without wine or tmux.
@@ -71,6 +72,7 @@ expected='03 /8; 00 0F /16; 82 /0; 00 12 /2; 00 3B /0; 61 /0; 1B /0;  done'
 wait_for "$expected" || fail "keys gave '$(screen | sed -n 4p)', not '$expected'"
 screen | sed -n 2p | grep -qxF '  Añ€►◄ Ok' || fail "row 2 shows '$(screen | sed -n 2p)'"
 screen | sed -n 25p | grep -q 'Z$' || fail "the bottom right cell is not painted"
+screen | sed -n 3p | grep -qxF 'insert kept, ready' || fail "row 3 shows '$(screen | sed -n 3p)'"
 [ "$(wait_end)" = 0 ] || fail "the console probe did not end with exit code 0"
 
 # The program.

@@ -1,6 +1,7 @@
 // Run by scripts/smoke-win.sh in a real console (wine in tmux): paints the
 // characters that need the wide calls, then shows the key event texts of
 // the keys the script types, as hex, on row 4, and ends with exit code 0.
+// Row 3 tells whether the keyboard state keeps the Insert toggle.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -20,8 +21,13 @@ int main(int argc, char** argv) {
     console->place_cursor(25, 80);
     console->print("Z");
     console->set_attribute(0x07);
+    // The Insert byte of the keyboard state keeps what is written to it.
+    platform::KeyboardState state = console->keyboard_state();
+    state[platform::INSERT_KEY_INDEX] ^= 1;
+    console->set_keyboard_state(state);
+    const bool kept = console->keyboard_state()[platform::INSERT_KEY_INDEX] == state[platform::INSERT_KEY_INDEX];
     console->place_cursor(3, 1);
-    console->print("ready");
+    console->print(kept ? "insert kept, ready" : "insert lost, ready");
     std::string shown;
     for (int i = 0; i < keys; ++i) {
         const platform::InputEvent e = console->wait_event();
