@@ -86,7 +86,8 @@ void Win32Console::restore() {
     if (h_->restored) return;
     flush();
     h_->restored = true;
-    ::SetConsoleMode(h_->in, h_->saved_mode);
+    // With the extended flags the QuickEdit bit is applied too, on or off.
+    ::SetConsoleMode(h_->in, h_->saved_mode | ENABLE_EXTENDED_FLAGS);
     ::SetConsoleOutputCP(h_->saved_code_page);
     ::SetConsoleCursorInfo(h_->out, &h_->saved_cursor);
     ::SetConsoleCtrlHandler(ignore_break, FALSE);
