@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev libncurses-dev tmux)
+          libsqlite3-dev libncurses-dev tmux strace)
 
 missing=()
 for p in "${packages[@]}"; do
