@@ -153,6 +153,7 @@ TEST_F(Translate, FileFoundWhateverTheCaseOfItsName) {
     std::filesystem::remove(root.path() + "LOCALE");
     root.write("locale/Exptypes.lng", "\"A\",g,o,s\r\n");
     EXPECT_EQ(in("SPA", "A"), "s");
+    EXPECT_EQ(root.listing(), "locale\nlocale/Exptypes.lng\n");
 }
 
 TEST_F(Translate, ReadOnlyFileStillTranslates) {
