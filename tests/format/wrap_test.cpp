@@ -73,7 +73,12 @@ const Case cases[] = {
      0, 4, "R",
      "  ab  \x01"
      "cd"},
-    {"a control character given back gives back its room", "ab c\x01" "d", 0, 4, "L", "ab c\x01" "d   "},
+    {"a control character given back gives back its room",
+     "ab c\x01"
+     "d",
+     0, 4, "L",
+     "ab c\x01"
+     "d   "},
     {"last line loses its trailing blanks", "ab   ", 0, 5, "R", "   ab"},
     {"empty text", "", 0, 10, "L", ""},
     {"width zero: one character a line", "ab c", 0, 0, "L", "abc"},
