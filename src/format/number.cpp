@@ -183,9 +183,10 @@ std::string format_number(const std::string& mask, double value) {
         }
     }
 
-    // Digits left over, or a minus sign with no place to go: the plain
-    // number instead, as far as it fits.
-    if (pointer > 0 || minus_pending) {
+    // Digits left over, or the minus of a number that is not zero once
+    // rounded with no place to go: the plain number instead, as far as it
+    // fits. A value that rounds to zero just shows as zero.
+    if (pointer > 0 || (minus_pending && !digits.empty())) {
         std::string whole = digits;
         if (static_cast<long>(whole.size()) <= decimal_digits)
             whole.insert(0, static_cast<std::size_t>(decimal_digits + 1) - whole.size(), '0');

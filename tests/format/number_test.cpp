@@ -121,11 +121,13 @@ TEST_F(FormatNumber, SettingsAreReadOnlyOnce) {
 }
 
 // A mask without a place for the minus sign must not show a negative number
-// as a positive one: it gets the plain number, or a row of "!".
+// as a positive one: it gets the plain number, or a row of "!". One that
+// rounds to zero is simply zero.
 TEST_F(FormatNumber, MinusWithoutAPlaceGivesThePlainNumber) {
     EXPECT_EQ(format_number("X9", -3), "-3");
     EXPECT_EQ(format_number("X9.99", -3.5), "-3'50");
-    EXPECT_EQ(format_number("9", -0.4), "!");
+    EXPECT_EQ(format_number("9", -0.4), "0");
+    EXPECT_EQ(format_number("9", -4), "!");
     EXPECT_EQ(format_number("X9", 3), "X3");
 }
 
