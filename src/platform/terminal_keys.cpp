@@ -11,7 +11,7 @@ namespace {
 
 constexpr char ESC = '\x1B';
 // A sequence longer than this without its final byte is noise.
-constexpr std::size_t MAX_SEQUENCE = 32;
+constexpr std::size_t MAX_SEQUENCE = 256;
 
 constexpr std::uint8_t SCAN_SHIFT_TAB = 0x0F;
 constexpr std::uint8_t SCAN_F1 = 0x3B;
