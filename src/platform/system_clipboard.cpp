@@ -89,7 +89,8 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
     }
     const auto start = std::chrono::steady_clock::now();
     // A tool that died early must not kill us through the pipe.
-    struct sigaction ignore {}, old {};
+    struct sigaction ignore {
+    }, old{};
     ignore.sa_handler = SIG_IGN;
     ::sigaction(SIGPIPE, &ignore, &old);
     ::fcntl(in_pipe[1], F_SETFL, O_NONBLOCK);
@@ -98,7 +99,10 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
     while (written < input.size()) {
         pollfd p{in_pipe[1], POLLOUT, 0};
         const int left = TOOL_DEADLINE_MS - elapsed_ms(start);
-        if (left <= 0) { timed_out = true; break; }
+        if (left <= 0) {
+            timed_out = true;
+            break;
+        }
         if (::poll(&p, 1, left) <= 0) continue;
         const ssize_t n = ::write(in_pipe[1], input.data() + written, input.size() - written);
         if (n < 0 && errno != EAGAIN && errno != EINTR) break;
@@ -111,7 +115,10 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
         while (!timed_out) {
             pollfd p{out_pipe[0], POLLIN, 0};
             const int left = TOOL_DEADLINE_MS - elapsed_ms(start);
-            if (left <= 0) { timed_out = true; break; }
+            if (left <= 0) {
+                timed_out = true;
+                break;
+            }
             if (::poll(&p, 1, left) <= 0) continue;
             const ssize_t n = ::read(out_pipe[0], buf, sizeof buf);
             if (n < 0 && errno == EINTR) continue;
@@ -125,8 +132,10 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
         const pid_t r = ::waitpid(pid, &status, WNOHANG);
         if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
         if (r < 0 && errno != EINTR) return -1;
-        if (elapsed_ms(start) >= TOOL_DEADLINE_MS) timed_out = true;
-        else ::usleep(5000);
+        if (elapsed_ms(start) >= TOOL_DEADLINE_MS)
+            timed_out = true;
+        else
+            ::usleep(5000);
     }
     ::kill(pid, SIGKILL);
     ::waitpid(pid, &status, 0);

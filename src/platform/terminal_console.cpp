@@ -147,8 +147,7 @@ void TerminalConsole::stop() {
 
 Position TerminalConsole::terminal_size() const {
     winsize ws{};
-    if (::ioctl(out_fd_, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0 || ws.ws_col == 0)
-        return {rows(), columns()};
+    if (::ioctl(out_fd_, TIOCGWINSZ, &ws) != 0 || ws.ws_row == 0 || ws.ws_col == 0) return {rows(), columns()};
     return {ws.ws_row, ws.ws_col};
 }
 
@@ -239,8 +238,10 @@ void TerminalConsole::paint(bool everything) {
         const int shape = shape_of(cursor_size());
         if (shape != shape_shown_) {
             shape_shown_ = shape;
-            if (linux_console_) pending_ += shape == 2 ? "\x1b[?6c" : "\x1b[?2c";
-            else pending_ += shape == 2 ? "\x1b[2 q" : "\x1b[4 q";
+            if (linux_console_)
+                pending_ += shape == 2 ? "\x1b[?6c" : "\x1b[?2c";
+            else
+                pending_ += shape == 2 ? "\x1b[2 q" : "\x1b[4 q";
         }
         if (!cursor_on_) {
             pending_ += "\x1b[?25h";
@@ -257,8 +258,10 @@ void TerminalConsole::mouse_modes() {
     const int wanted = !mouse_reporting_ ? 0 : (mouse_mask_ & REPORT_MOVES) ? 2 : 1;
     if (wanted == mouse_mode_shown_) return;
     mouse_mode_shown_ = wanted;
-    if (wanted == 0) pending_ += MOUSE_OFF;
-    else pending_ += wanted == 2 ? "\x1b[?1006h\x1b[?1000h\x1b[?1003h" : "\x1b[?1006h\x1b[?1000h\x1b[?1003l";
+    if (wanted == 0)
+        pending_ += MOUSE_OFF;
+    else
+        pending_ += wanted == 2 ? "\x1b[?1006h\x1b[?1000h\x1b[?1003h" : "\x1b[?1006h\x1b[?1000h\x1b[?1003l";
 }
 
 void TerminalConsole::send() {

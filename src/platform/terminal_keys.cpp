@@ -38,16 +38,30 @@ struct FinalKey {
 // ESC [ <mods> final and ESC O <mods> final. Lower-case finals are the
 // rxvt family's Shift (CSI) and Ctrl (SS3) arrows.
 constexpr std::array<FinalKey, 13> csi_finals = {{
-    {'A', SCAN_UP, 0}, {'B', SCAN_DOWN, 0}, {'C', SCAN_RIGHT, 0}, {'D', SCAN_LEFT, 0},
-    {'E', SCAN_CENTRE, 0}, {'G', SCAN_CENTRE, 0}, {'H', SCAN_HOME, 0}, {'F', SCAN_END, 0},
-    {'P', SCAN_F1, 0}, {'Q', SCAN_F1 + 1, 0}, {'R', SCAN_F1 + 2, 0}, {'S', SCAN_F1 + 3, 0},
+    {'A', SCAN_UP, 0},
+    {'B', SCAN_DOWN, 0},
+    {'C', SCAN_RIGHT, 0},
+    {'D', SCAN_LEFT, 0},
+    {'E', SCAN_CENTRE, 0},
+    {'G', SCAN_CENTRE, 0},
+    {'H', SCAN_HOME, 0},
+    {'F', SCAN_END, 0},
+    {'P', SCAN_F1, 0},
+    {'Q', SCAN_F1 + 1, 0},
+    {'R', SCAN_F1 + 2, 0},
+    {'S', SCAN_F1 + 3, 0},
     {'Z', SCAN_SHIFT_TAB, SHIFT},
 }};
 constexpr std::array<FinalKey, 4> rxvt_shift_arrows = {{
-    {'a', SCAN_UP, SHIFT}, {'b', SCAN_DOWN, SHIFT}, {'c', SCAN_RIGHT, SHIFT}, {'d', SCAN_LEFT, SHIFT},
+    {'a', SCAN_UP, SHIFT},
+    {'b', SCAN_DOWN, SHIFT},
+    {'c', SCAN_RIGHT, SHIFT},
+    {'d', SCAN_LEFT, SHIFT},
 }};
 constexpr std::array<FinalKey, 4> rxvt_ctrl_arrows = {{
-    {'a', SCAN_UP, LEFT_CTRL}, {'b', SCAN_DOWN, LEFT_CTRL}, {'c', SCAN_RIGHT, LEFT_CTRL},
+    {'a', SCAN_UP, LEFT_CTRL},
+    {'b', SCAN_DOWN, LEFT_CTRL},
+    {'c', SCAN_RIGHT, LEFT_CTRL},
     {'d', SCAN_LEFT, LEFT_CTRL},
 }};
 
@@ -59,11 +73,10 @@ struct TildeKey {
 // ESC [ <number> ; <mods> ~. Home and End come as 1 and 4 (tmux, the Linux
 // console) or 7 and 8 (rxvt).
 constexpr std::array<TildeKey, 20> tilde_keys = {{
-    {1, SCAN_HOME},       {2, SCAN_INS},        {3, SCAN_DEL},        {4, SCAN_END},
-    {5, SCAN_PGUP},       {6, SCAN_PGDN},       {7, SCAN_HOME},       {8, SCAN_END},
-    {11, SCAN_F1},        {12, SCAN_F1 + 1},    {13, SCAN_F1 + 2},    {14, SCAN_F1 + 3},
-    {15, SCAN_F1 + 4},    {17, SCAN_F1 + 5},    {18, SCAN_F1 + 6},    {19, SCAN_F1 + 7},
-    {20, SCAN_F1 + 8},    {21, SCAN_F1 + 9},    {23, SCAN_F11},       {24, SCAN_F12},
+    {1, SCAN_HOME},    {2, SCAN_INS},     {3, SCAN_DEL},     {4, SCAN_END},     {5, SCAN_PGUP},
+    {6, SCAN_PGDN},    {7, SCAN_HOME},    {8, SCAN_END},     {11, SCAN_F1},     {12, SCAN_F1 + 1},
+    {13, SCAN_F1 + 2}, {14, SCAN_F1 + 3}, {15, SCAN_F1 + 4}, {17, SCAN_F1 + 5}, {18, SCAN_F1 + 6},
+    {19, SCAN_F1 + 7}, {20, SCAN_F1 + 8}, {21, SCAN_F1 + 9}, {23, SCAN_F11},    {24, SCAN_F12},
 }};
 
 // The letter keys' scan codes, by letter.
@@ -78,7 +91,9 @@ InputEvent key_event(std::uint8_t scan, std::uint16_t state) {
     return {text, state, {}};
 }
 
-InputEvent char_event(std::uint8_t ch, std::uint16_t state) { return {std::string(1, static_cast<char>(ch)), state, {}}; }
+InputEvent char_event(std::uint8_t ch, std::uint16_t state) {
+    return {std::string(1, static_cast<char>(ch)), state, {}};
+}
 
 InputEvent mouse_event(std::uint8_t kind, std::uint8_t button, int row, int column, std::uint16_t state) {
     std::string text = "\xFF\xFF";
@@ -101,10 +116,17 @@ std::uint16_t xterm_modifiers(int param) {
 // A plain byte below 128 as the key that types it.
 InputEvent ascii_event(std::uint8_t b) {
     switch (b) {
-        case 0: return char_event(' ', LEFT_CTRL);  // Ctrl+Space
-        case 0x7F: return char_event(8, 0);         // Backspace sends DEL
-        case 8: case 9: case 10: case 13: return char_event(b, 0);
-        default: return char_event(b, b < 32 ? LEFT_CTRL : 0);
+        case 0:
+            return char_event(' ', LEFT_CTRL);  // Ctrl+Space
+        case 0x7F:
+            return char_event(8, 0);  // Backspace sends DEL
+        case 8:
+        case 9:
+        case 10:
+        case 13:
+            return char_event(b, 0);
+        default:
+            return char_event(b, b < 32 ? LEFT_CTRL : 0);
     }
 }
 
@@ -113,10 +135,17 @@ InputEvent ascii_event(std::uint8_t b) {
 int utf8_length(std::string_view s, char32_t& ch) {
     const auto b = static_cast<unsigned char>(s[0]);
     int len = 0;
-    if ((b & 0xE0) == 0xC0) { ch = b & 0x1F; len = 2; }
-    else if ((b & 0xF0) == 0xE0) { ch = b & 0x0F; len = 3; }
-    else if ((b & 0xF8) == 0xF0) { ch = b & 0x07; len = 4; }
-    else return -1;
+    if ((b & 0xE0) == 0xC0) {
+        ch = b & 0x1F;
+        len = 2;
+    } else if ((b & 0xF0) == 0xE0) {
+        ch = b & 0x0F;
+        len = 3;
+    } else if ((b & 0xF8) == 0xF0) {
+        ch = b & 0x07;
+        len = 4;
+    } else
+        return -1;
     for (int k = 1; k < len; ++k) {
         if (static_cast<std::size_t>(k) >= s.size()) return 0;
         const auto c = static_cast<unsigned char>(s[static_cast<std::size_t>(k)]);
@@ -159,8 +188,10 @@ Params parse_params(std::string_view p) {
             int& v = out.value[static_cast<std::size_t>(out.count - 1)];
             if (v < 10000) v = v * 10 + (c - '0');
         } else if (c == ';') {
-            if (out.count < static_cast<int>(out.value.size())) ++out.count;
-            else out.plain = false;
+            if (out.count < static_cast<int>(out.value.size()))
+                ++out.count;
+            else
+                out.plain = false;
         } else {
             out.plain = false;
         }
@@ -182,8 +213,10 @@ std::optional<InputEvent> mouse_report(int code, int column, int row, bool relea
     const int button = code & 3;
     if (code & 32) return mouse_event(MOUSE_MOVED, 0, row, column, mods);
     if (release) {
-        const std::uint8_t which = button == 3 ? state.pressed_button : button == 0 ? MOUSE_LEFT
-                                                                      : button == 2 ? MOUSE_RIGHT : 0;
+        const std::uint8_t which = button == 3   ? state.pressed_button
+                                   : button == 0 ? MOUSE_LEFT
+                                   : button == 2 ? MOUSE_RIGHT
+                                                 : 0;
         state.pressed_button = 0;
         if (which == 0) return std::nullopt;
         return mouse_event(MOUSE_RELEASED, which, row, column, mods);
@@ -238,12 +271,13 @@ DecodeStep decode_csi(std::string_view s, bool timed_out, KeyDecoderState& state
         if (final == '$') mods |= SHIFT;
         if (final == '^') mods |= LEFT_CTRL;
         if (final == '@') mods |= SHIFT | LEFT_CTRL;
-        // rxvt sends shifted F3 to F10 as 25 to 34 (F11 and F12 for Shift+F1/F2
-        // cannot be told from F11 and F12).
+        // rxvt and the Linux console send Shift+F3 to Shift+F10 as 25 to 34
+        // (their Shift+F1 and Shift+F2 are F11 and F12 and stay those).
         if (p.value[0] >= 25 && p.value[0] <= 34 && p.value[0] != 27 && p.value[0] != 30) {
             static constexpr std::array<std::uint8_t, 10> shifted = {2, 3, 0, 4, 5, 0, 6, 7, 8, 9};
-            return event(len, key_event(static_cast<std::uint8_t>(SCAN_F1 + shifted[static_cast<std::size_t>(p.value[0] - 25)]),
-                                        mods | SHIFT));
+            return event(
+                len, key_event(static_cast<std::uint8_t>(SCAN_F1 + shifted[static_cast<std::size_t>(p.value[0] - 25)]),
+                               mods | SHIFT));
         }
         for (const auto& k : tilde_keys)
             if (k.number == p.value[0]) return event(len, key_event(k.scan, mods));
@@ -333,8 +367,7 @@ DecodeStep decode_terminal_input(std::string_view s, bool timed_out, KeyDecoderS
     return inner;
 }
 
-std::vector<InputEvent> decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state,
-                                   std::size_t& left) {
+std::vector<InputEvent> decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state, std::size_t& left) {
     std::vector<InputEvent> out;
     while (!bytes.empty()) {
         DecodeStep step = decode_terminal_input(bytes, timed_out, state);

@@ -35,8 +35,7 @@ struct DecodeStep {
 DecodeStep decode_terminal_input(std::string_view bytes, bool timed_out, KeyDecoderState& state);
 
 // Every event of `bytes`; the unfinished tail's length goes to `left`.
-std::vector<InputEvent> decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state,
-                                   std::size_t& left);
+std::vector<InputEvent> decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state, std::size_t& left);
 
 // The PC scan code of a letter key, 0 for any other byte.
 std::uint8_t letter_scan_code(char letter);

@@ -89,6 +89,7 @@ const KeyCase key_cases[] = {
     {"linux", "End", "\x1b[4~", scan(0x4F), 0},
     {"linux", "keypad 5", "\x1b[G", scan(0x4C), 0},
     {"linux", "Alt+X", "\x1bx", scan(0x2D), LEFT_ALT},
+    {"linux", "Shift+F5", "\x1b[28~", scan(0x3F), SHIFT},
     {"rxvt", "Home", "\x1b[7~", scan(0x47), 0},
     {"rxvt", "End", "\x1b[8~", scan(0x4F), 0},
     {"rxvt", "Shift+Up", "\x1b[a", scan(0x48), SHIFT},
