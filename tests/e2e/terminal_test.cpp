@@ -311,6 +311,20 @@ TEST_P(TerminalTest, PaintedScreenIsShownCellByCellInItsColours) {
     expect_given_back(t, 0);
 }
 
+// Resizing while the program waits for a key: too small asks to be made
+// larger, large enough shows the screen again at the top left.
+TEST_P(TerminalTest, SmallTerminalAsksToBeEnlargedUntilItIs) {
+    Tmux t(KEYPROBE_BINARY, GetParam());
+    ASSERT_TRUE(t.wait_for_text("Ctrl+D ends")) << t.screen();
+    t.tmux({"resize-window", "-t", "0", "-x", "60", "-y", "20"});
+    ASSERT_TRUE(t.wait_for_text("Amplieu la finestra a 80 x 25 (ara 60 x 20)")) << t.screen();
+    EXPECT_EQ(t.screen().find("Ctrl+D ends"), std::string::npos);
+    t.tmux({"resize-window", "-t", "0", "-x", "90", "-y", "30"});
+    ASSERT_TRUE(t.wait_for_text("Ctrl+D ends")) << t.screen();
+    EXPECT_EQ(t.screen().find("Amplieu"), std::string::npos);
+    EXPECT_EQ(t.screen().rfind(" keyprobe:", 0), 0u) << "the screen starts at the top left";
+}
+
 TEST_P(TerminalTest, TerminalIsGivenBackAfterAFatalSignal) {
     for (const int sig : {SIGTERM, SIGHUP, SIGSEGV}) {
         SCOPED_TRACE(sig);
