@@ -5,6 +5,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -124,8 +125,8 @@ bool TerminalConsole::start() {
     restore.in_fd = in_fd_;
     restore.out_fd = out_fd_;
     restore.saved = saved_;
-    std::memcpy(restore.bytes, back.data(), back.size());
-    restore.length = back.size();
+    restore.length = std::min(back.size(), sizeof restore.bytes);
+    std::memcpy(restore.bytes, back.data(), restore.length);
     restore.armed = 1;
     started_ = true;
     install_handlers();
