@@ -6,7 +6,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev libncurses-dev tmux)
+          libsqlite3-dev libncurses-dev tmux strace)
 # MinGW-w64 and wine for the Windows leg; dpkg-dev, make and tcl make
 # SQLite's amalgamation from Debian's source package.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 dpkg-dev make tcl)

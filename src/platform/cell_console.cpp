@@ -4,6 +4,19 @@
 
 namespace platform {
 
+bool mouse_event_reported(const InputEvent& event, bool reporting, int buttons, unsigned mask) {
+    if (!event.is_mouse()) return true;
+    if (!reporting || buttons == 0) return false;
+    const auto kind = static_cast<std::uint8_t>(event.text[2]);
+    const auto button = static_cast<std::uint8_t>(event.text[3]);
+    if (kind == MOUSE_MOVED) return (mask & REPORT_MOVES) != 0;
+    if (kind == MOUSE_RELEASED) {
+        if (button == MOUSE_LEFT) return (mask & REPORT_LEFT_RELEASE) != 0;
+        if (button == MOUSE_RIGHT) return (mask & REPORT_RIGHT_RELEASE) != 0;
+    }
+    return false;
+}
+
 CellConsole::CellConsole(int rows, int columns)
     : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows * columns)) {}
 

@@ -56,6 +56,7 @@ private:
 // The name to hand to the operating system for a path of the program.
 std::string native_path(std::string_view path);
 bool file_exists(std::string_view path);
+bool is_directory(std::string_view path);
 bool delete_file(std::string_view path);
 // Closes every file still open (the end of the run).
 void close_all_files();

@@ -166,6 +166,11 @@ void File::close() {
 
 bool file_exists(std::string_view path) { return exists(native_path(path)); }
 
+bool is_directory(std::string_view path) {
+    struct stat st {};
+    return ::stat(native_path(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
 bool delete_file(std::string_view path) { return ::unlink(native_path(path).c_str()) == 0; }
 
 }  // namespace platform

@@ -30,16 +30,7 @@ void HeadlessConsole::push_mouse(std::uint8_t event, std::uint8_t button, int ro
 }
 
 bool HeadlessConsole::delivered(const InputEvent& event) const {
-    if (!event.is_mouse()) return true;
-    if (!mouse_reporting_ || mouse_buttons_ == 0) return false;
-    const auto kind = static_cast<std::uint8_t>(event.text[2]);
-    const auto button = static_cast<std::uint8_t>(event.text[3]);
-    if (kind == MOUSE_MOVED) return (mouse_mask_ & REPORT_MOVES) != 0;
-    if (kind == MOUSE_RELEASED) {
-        if (button == MOUSE_LEFT) return (mouse_mask_ & REPORT_LEFT_RELEASE) != 0;
-        if (button == MOUSE_RIGHT) return (mouse_mask_ & REPORT_RIGHT_RELEASE) != 0;
-    }
-    return false;
+    return mouse_event_reported(event, mouse_reporting_, mouse_buttons_, mouse_mask_);
 }
 
 void HeadlessConsole::take(const InputEvent& event) {

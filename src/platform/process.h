@@ -24,8 +24,10 @@ double random_fraction();
 // gives its exit code, or -1 when it could not be started.
 int run_command(std::string_view command_line);
 
-// Called, last registered first, when the process ends through end_process
-// or a fatal signal handler of a backend; used to give the terminal back.
+// Called, last registered first, when the process ends through end_process;
+// used to give the terminal back. A fatal signal runs none of them: the
+// terminal backend gives the terminal back from its own handler, since only
+// a few system calls are safe there.
 void at_process_end(std::function<void()> action);
 void run_process_end_actions();
 [[noreturn]] void end_process(int exit_code);

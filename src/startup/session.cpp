@@ -1,6 +1,7 @@
 #include "startup/session.h"
 
 #include "platform/cp850.h"
+#include "platform/files.h"
 #include "platform/process.h"
 #include "startup/settings.h"
 
@@ -24,6 +25,18 @@ std::string first_set(std::initializer_list<std::pair<const char*, const char*>>
     return otherwise;
 }
 
+// The menu may name the terminal's folder in TERM. On POSIX that variable
+// belongs to the terminal type ("xterm-256color"), which would send every
+// work file into a folder that does not exist; there it counts only when a
+// folder of that name is there.
+std::string terminal_from_environment() {
+    std::string term = platform::get_env("TERM");
+#ifndef _WIN32
+    if (!term.empty() && !platform::is_directory(term)) term.clear();
+#endif
+    return term;
+}
+
 }  // namespace
 
 void load_session_settings() {
@@ -43,7 +56,7 @@ void load_session_settings() {
     s.operator_type = integer_value(read_setting(session_file, "Menu", "JobTipOper"));
 
     std::string terminal = read_setting(session_file, "Terminal", "Dir");
-    if (terminal.empty()) terminal = platform::get_env("TERM");
+    if (terminal.empty()) terminal = terminal_from_environment();
     s.terminal_dir = with_separator(terminal);
     if (s.session_dir.empty()) s.session_dir = s.terminal_dir;
 

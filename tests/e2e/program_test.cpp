@@ -5,24 +5,33 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <fstream>
+#include <vector>
 
 #include "support/temp_dir.h"
 
 namespace fs = std::filesystem;
 
+constexpr const char* STRACE = "/usr/bin/strace";
+
 namespace {
 
-// Runs the program in `start` with only the given environment; gives the
-// exit code, or -1 when it did not exit normally.
-int run_program(const std::string& start, const std::vector<std::string>& env) {
+// Runs the program in `start` with only the given environment, under the
+// given tracer command when there is one; gives the exit code, or -1 when it
+// did not exit normally.
+int run_program(const std::string& start, const std::vector<std::string>& env,
+                std::vector<std::string> tracer = {}) {
+    tracer.push_back(EXPTYPES_BINARY);
     const pid_t pid = ::fork();
     if (pid == 0) {
         if (::chdir(start.c_str()) != 0) ::_exit(101);
         std::vector<char*> envp;
         for (const auto& e : env) envp.push_back(const_cast<char*>(e.c_str()));
         envp.push_back(nullptr);
-        char* argv[] = {const_cast<char*>(EXPTYPES_BINARY), nullptr};
-        ::execve(EXPTYPES_BINARY, argv, envp.data());
+        std::vector<char*> argv;
+        for (const auto& a : tracer) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
+        ::execve(argv[0], argv.data(), envp.data());
         ::_exit(102);
     }
     int status = 0;
@@ -50,6 +59,29 @@ TEST_F(Program, RunsWithNoEnvironmentAtAll) {
     const std::string before = dir.listing();
     EXPECT_EQ(run_program(dir.path() + "start", {}), 0);
     EXPECT_EQ(dir.listing(), before);
+}
+
+// The directories the program changes to, seen from outside by strace.
+std::vector<std::string> directory_changes(const std::string& start, const std::vector<std::string>& env,
+                                           const std::string& trace_file) {
+    EXPECT_EQ(run_program(start, env, {STRACE, "-f", "-qq", "-e", "trace=chdir", "-o", trace_file}), 0);
+    std::ifstream in(trace_file);
+    std::vector<std::string> dirs;
+    for (std::string line; std::getline(in, line);) {
+        const auto open = line.find("chdir(\"");
+        if (open == std::string::npos) continue;
+        const auto from = open + 7;
+        dirs.push_back(line.substr(from, line.find('"', from) - from));
+    }
+    return dirs;
+}
+
+TEST_F(Program, ChangesToTheRootOnlyWhenOneIsGiven) {
+    if (::access(STRACE, X_OK) != 0) GTEST_SKIP() << "strace is not installed";
+    const std::string root = dir.path() + "root/";
+    const std::string trace = dir.path() + "chdir.trace";
+    EXPECT_EQ(directory_changes(dir.path() + "start", {"JOBROOT=" + root}, trace), std::vector<std::string>{root});
+    EXPECT_EQ(directory_changes(dir.path() + "start", {}, trace), std::vector<std::string>{});
 }
 
 }  // namespace

@@ -110,7 +110,14 @@ const Case cases[] = {
          EXPECT_EQ(s.session_dir, "t9\\");
          EXPECT_EQ(s.language_code, "GLG");
      }},
-    {"two-letter and long languages",
+    {"a terminal type in TERM is no folder",
+     {{"TERM", "xterm-256color"}},
+     {},
+     [](const Session& s, const std::string&) {
+         EXPECT_EQ(s.terminal_dir, "");
+         EXPECT_EQ(s.session_dir, "");
+     }},
+    {"two-letter language gets a blank",
      {{"JOBTMP", "@s"}},
      {{"s/NaloTerm.ini", "[Sistema]\r\nIdioma=ES\r\n"}},
      [](const Session& s, const std::string&) { EXPECT_EQ(s.language_code, "ES "); }},

@@ -1,0 +1,7 @@
+#include "format/state.h"
+
+namespace format {
+
+FormatState format_state;
+
+}  // namespace format

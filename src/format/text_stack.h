@@ -1,0 +1,13 @@
+// A stack of texts kept in one text, for saving values around a call.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace format {
+
+void push_text(std::string_view item);
+// The top item, removed from the stack. An empty stack gives an empty text.
+std::string pop_text();
+
+}  // namespace format

@@ -1,0 +1,7 @@
+#include "screen/state.h"
+
+namespace screen {
+
+ScreenState screen_state;
+
+}  // namespace screen
