@@ -157,6 +157,11 @@ bool file_exists(std::string_view path) {
     return ::GetFileAttributesW(to_wide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
+bool is_directory(std::string_view path) {
+    const DWORD attributes = ::GetFileAttributesW(to_wide(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool delete_file(std::string_view path) { return ::DeleteFileW(to_wide(path).c_str()) != 0; }
 
 }  // namespace platform

@@ -76,6 +76,9 @@ TEST(Files, BackslashesAndCaseAreFoundAgain) {
     ASSERT_TRUE(created.is_open());
     EXPECT_TRUE(dir.exists("dades/New.tmp"));
     EXPECT_FALSE(file_exists(dir.path() + "NOWHERE\\x.dat"));
+    EXPECT_TRUE(is_directory(dir.path() + "DADES"));
+    EXPECT_FALSE(is_directory(dir.path() + "DADES\\TDespesa.dat"));
+    EXPECT_FALSE(is_directory(dir.path() + "NOWHERE"));
 }
 
 TEST(Files, NamesInCodePage850ReachTheFileSystemAsUtf8) {

@@ -62,7 +62,7 @@ bool TempDir::exists(std::string_view relative) const { return fs::exists(under(
 std::string TempDir::listing() const {
     std::set<std::string> names;
     for (const auto& e : fs::recursive_directory_iterator(path_))
-        names.insert(fs::relative(e.path(), path_).string());
+        names.insert(fs::relative(e.path(), path_).generic_string());  // "/" on every system
     std::string out;
     for (const auto& n : names) out += n + "\n";
     return out;
