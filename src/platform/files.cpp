@@ -1,5 +1,5 @@
 // The part of File that is the same on every system: ownership, the set of
-// open files and reading a whole file.
+// open files, and whole transfers made of the system's single ones.
 #include <vector>
 
 #include "platform/files.h"
@@ -36,6 +36,47 @@ File& File::operator=(File&& other) noexcept {
 }
 
 File::~File() { close(); }
+
+namespace {
+
+// Writes everything at the 0-based offset (negative: at the end).
+bool write_all(int fd, std::string_view data, std::int64_t offset) {
+    std::size_t done = 0;
+    while (done < data.size()) {
+        const std::int64_t at = offset < 0 ? -1 : offset + static_cast<std::int64_t>(done);
+        const std::int64_t n = write_some(fd, data.data() + done, data.size() - done, at);
+        if (n <= 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string File::read(std::int64_t position, std::size_t count) const {
+    std::string out;
+    if (fd_ < 0 || position < 1) return out;
+    out.resize(count);
+    std::size_t got = 0;
+    while (got < count) {
+        const std::int64_t n =
+            read_some(fd_, out.data() + got, count - got, position - 1 + static_cast<std::int64_t>(got));
+        if (n <= 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    out.resize(got);
+    return out;
+}
+
+bool File::write(std::int64_t position, std::string_view data) {
+    if (fd_ < 0) return false;
+    if (append_) return append(data);
+    return position >= 1 && write_all(fd_, data, position - 1);
+}
+
+bool File::append(std::string_view data) {
+    return fd_ >= 0 && write_all(fd_, data, append_ ? -1 : length());
+}
 
 std::string File::read_all() const {
     const std::int64_t len = length();

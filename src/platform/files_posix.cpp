@@ -105,46 +105,19 @@ File File::open(std::string_view path, Access access, Share share) {
     return f;
 }
 
-std::string File::read(std::int64_t position, std::size_t count) const {
-    std::string out;
-    if (fd_ < 0 || position < 1) return out;
-    out.resize(count);
-    std::size_t got = 0;
-    while (got < count) {
-        const ssize_t n = ::pread(fd_, out.data() + got, count - got, static_cast<off_t>(position - 1 + static_cast<std::int64_t>(got)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    out.resize(got);
-    return out;
+std::int64_t read_some(int fd, char* data, std::size_t count, std::int64_t offset) {
+    ssize_t n = 0;
+    do n = ::pread(fd, data, count, static_cast<off_t>(offset));
+    while (n < 0 && errno == EINTR);
+    return n;
 }
 
-bool File::write(std::int64_t position, std::string_view data) {
-    if (fd_ < 0) return false;
-    if (append_) return append(data);
-    if (position < 1) return false;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::pwrite(fd_, data.data() + done, data.size() - done, static_cast<off_t>(position - 1 + static_cast<std::int64_t>(done)));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-bool File::append(std::string_view data) {
-    if (fd_ < 0) return false;
-    if (!append_) return write(length() + 1, data);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd_, data.data() + done, data.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
+std::int64_t write_some(int fd, const char* data, std::size_t count, std::int64_t offset) {
+    ssize_t n = 0;
+    // A file opened for appending puts every write at its end by itself.
+    do n = offset < 0 ? ::write(fd, data, count) : ::pwrite(fd, data, count, static_cast<off_t>(offset));
+    while (n < 0 && errno == EINTR);
+    return n;
 }
 
 bool File::truncate(std::int64_t length) {

@@ -89,48 +89,25 @@ File File::open(std::string_view path, Access access, Share share) {
     return f;
 }
 
-std::string File::read(std::int64_t position, std::size_t count) const {
-    std::string out;
-    if (fd_ < 0 || position < 1) return out;
-    out.resize(count);
-    std::size_t got = 0;
-    while (got < count) {
-        OVERLAPPED o = at_offset(position - 1 + static_cast<std::int64_t>(got));
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count - got, 1u << 30));
-        if (!::ReadFile(handle_of(fd_), out.data() + got, want, &n, &o) || n == 0) break;
-        got += n;
-    }
-    out.resize(got);
-    return out;
+// One call moves at most 1 GiB, so that the count fits a DWORD.
+constexpr std::size_t MOST_PER_CALL = std::size_t{1} << 30;
+
+std::int64_t read_some(int fd, char* data, std::size_t count, std::int64_t offset) {
+    OVERLAPPED o = at_offset(offset);
+    DWORD n = 0;
+    if (!::ReadFile(handle_of(fd), data, static_cast<DWORD>(std::min(count, MOST_PER_CALL)), &n, &o))
+        return ::GetLastError() == ERROR_HANDLE_EOF ? 0 : -1;
+    return n;
 }
 
-bool File::write(std::int64_t position, std::string_view data) {
-    if (fd_ < 0) return false;
-    if (append_) return append(data);
-    if (position < 1) return false;
-    std::size_t done = 0;
-    while (done < data.size()) {
-        OVERLAPPED o = at_offset(position - 1 + static_cast<std::int64_t>(done));
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
-        if (!::WriteFile(handle_of(fd_), data.data() + done, want, &n, &o) || n == 0) return false;
-        done += n;
-    }
-    return true;
-}
-
-bool File::append(std::string_view data) {
-    if (fd_ < 0) return false;
-    if (!append_) return write(length() + 1, data);
-    std::size_t done = 0;
-    while (done < data.size()) {
-        DWORD n = 0;
-        const DWORD want = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 30));
-        if (!::WriteFile(handle_of(fd_), data.data() + done, want, &n, nullptr) || n == 0) return false;
-        done += n;
-    }
-    return true;
+std::int64_t write_some(int fd, const char* data, std::size_t count, std::int64_t offset) {
+    // A file opened for appending only puts every write at its end by itself.
+    OVERLAPPED o = at_offset(offset < 0 ? 0 : offset);
+    DWORD n = 0;
+    if (!::WriteFile(handle_of(fd), data, static_cast<DWORD>(std::min(count, MOST_PER_CALL)), &n,
+                     offset < 0 ? nullptr : &o))
+        return -1;
+    return n;
 }
 
 bool File::truncate(std::int64_t length) {
