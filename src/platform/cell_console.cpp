@@ -17,6 +17,17 @@ bool mouse_event_reported(const InputEvent& event, bool reporting, int buttons, 
     return false;
 }
 
+bool CellConsole::take_event(const InputEvent& event) {
+    if (!mouse_event_reported(event, mouse_reporting_, mouse_buttons(), mouse_mask_)) return false;
+    if (event.is_mouse()) mouse_position_ = event.mouse;
+    return true;
+}
+
+void CellConsole::set_mouse_reporting(bool on) {
+    mouse_reporting_ = on;
+    if (!on) mouse_position_ = {};
+}
+
 CellConsole::CellConsole(int rows, int columns)
     : rows_(rows), columns_(columns), cells_(static_cast<std::size_t>(rows * columns)) {}
 

@@ -1,7 +1,10 @@
 // A console whose screen is a buffer of cells held here, the truth for
-// reading cells back. Backends add input and send the buffer to a device.
+// reading cells back, with the input settings the program chose (mouse
+// reporting, keyboard state, clipboard) kept here too. Backends add input,
+// send the buffer to a device, and override what their system keeps itself.
 #pragma once
 
+#include <string>
 #include <vector>
 
 #include "platform/console.h"
@@ -36,7 +39,22 @@ public:
 
     int beeps() const { return beeps_; }
 
+    void choose_mouse_events(unsigned mask) override { mouse_mask_ = mask; }
+    unsigned mouse_events() const { return mouse_mask_; }
+    // Backends that tell their device override this and call it.
+    void set_mouse_reporting(bool on) override;
+    bool mouse_reporting() const override { return mouse_reporting_; }
+    Position mouse_position() const override { return mouse_position_; }
+    KeyboardState keyboard_state() const override { return keyboard_; }
+    void set_keyboard_state(const KeyboardState& state) override { keyboard_ = state; }
+    void put_clipboard(std::string_view text) override { clipboard_ = std::string(text); }
+    std::string get_clipboard() override { return clipboard_; }
+
 protected:
+    // Whether an event from the device reaches the program under the chosen
+    // mouse reporting; a mouse event that does sets the mouse position.
+    bool take_event(const InputEvent& event);
+    void note_mouse_position(Position p) { mouse_position_ = p; }
     // The whole screen, row by row.
     const std::vector<Cell>& cells() const { return cells_; }
     virtual void ring() {}
@@ -53,6 +71,12 @@ private:
     int cursor_size_ = 25;
     std::uint8_t attr_ = 0x07;
     int beeps_ = 0;
+
+    unsigned mouse_mask_ = 0;
+    bool mouse_reporting_ = false;
+    Position mouse_position_{};
+    KeyboardState keyboard_{};
+    std::string clipboard_;
 };
 
 }  // namespace platform

@@ -29,14 +29,6 @@ void HeadlessConsole::push_mouse(std::uint8_t event, std::uint8_t button, int ro
     push_event({text, control_state, {row, column}});
 }
 
-bool HeadlessConsole::delivered(const InputEvent& event) const {
-    return mouse_event_reported(event, mouse_reporting_, mouse_buttons_, mouse_mask_);
-}
-
-void HeadlessConsole::take(const InputEvent& event) {
-    if (event.is_mouse()) mouse_position_ = event.mouse;
-}
-
 InputEvent HeadlessConsole::wait_event() {
     if (auto event = poll_event()) return *event;
     // A screen that keeps waiting long after its script ended is a test
@@ -52,19 +44,12 @@ std::optional<InputEvent> HeadlessConsole::poll_event() {
     while (!events_.empty()) {
         InputEvent event = std::move(events_.front());
         events_.pop_front();
-        if (!delivered(event)) continue;
-        take(event);
-        return event;
+        if (take_event(event)) return event;
     }
     return std::nullopt;
 }
 
 void HeadlessConsole::discard_keys() { events_.clear(); }
-
-void HeadlessConsole::set_mouse_reporting(bool on) {
-    mouse_reporting_ = on;
-    if (!on) mouse_position_ = {};
-}
 
 std::string HeadlessConsole::row_text(int row) const {
     std::string out;

@@ -35,15 +35,6 @@ public:
     std::optional<InputEvent> poll_event() override;
     void discard_keys() override;
     int mouse_buttons() const override { return mouse_buttons_; }
-    void choose_mouse_events(unsigned mask) override { mouse_mask_ = mask; }
-    unsigned mouse_events() const { return mouse_mask_; }
-    void set_mouse_reporting(bool on) override;
-    bool mouse_reporting() const override { return mouse_reporting_; }
-    Position mouse_position() const override { return mouse_position_; }
-    KeyboardState keyboard_state() const override { return keyboard_; }
-    void set_keyboard_state(const KeyboardState& state) override { keyboard_ = state; }
-    void put_clipboard(std::string_view text) override { clipboard_ = std::string(text); }
-    std::string get_clipboard() override { return clipboard_; }
 
     // The screen as rows of UTF-8 text (each cell's glyph), for assertions.
     std::vector<std::string> screen_text() const;
@@ -51,19 +42,9 @@ public:
     std::uint8_t attribute_at(int row, int column) const { return read_cell(row, column).attr; }
 
 private:
-    // Whether an event reaches the program: mouse events only while reporting
-    // is on and of a chosen kind, as on the real console.
-    bool delivered(const InputEvent& event) const;
-    void take(const InputEvent& event);
-
     std::deque<InputEvent> events_;
     int waits_past_script_ = 0;
     int mouse_buttons_ = 2;
-    unsigned mouse_mask_ = 0;
-    bool mouse_reporting_ = false;
-    Position mouse_position_{};
-    KeyboardState keyboard_{};
-    std::string clipboard_;
 };
 
 }  // namespace platform

@@ -256,7 +256,7 @@ void TerminalConsole::paint(bool everything) {
 
 // SGR reports first, so that no old-style report slips through between.
 void TerminalConsole::mouse_modes() {
-    const int wanted = !mouse_reporting_ ? 0 : (mouse_mask_ & REPORT_MOVES) ? 2 : 1;
+    const int wanted = !mouse_reporting() ? 0 : (mouse_events() & REPORT_MOVES) ? 2 : 1;
     if (wanted == mouse_mode_shown_) return;
     mouse_mode_shown_ = wanted;
     if (wanted == 0)
@@ -310,9 +310,7 @@ std::optional<InputEvent> TerminalConsole::next_event(bool block) {
         while (!ready_.empty()) {
             InputEvent e = std::move(ready_.front());
             ready_.pop_front();
-            if (!mouse_event_reported(e, mouse_reporting_, mouse_buttons(), mouse_mask_)) continue;
-            if (e.is_mouse()) mouse_position_ = e.mouse;
-            return e;
+            if (take_event(e)) return e;
         }
         if (!input_.empty()) {
             // Only an unfinished sequence is left: wait briefly for the rest.
@@ -340,17 +338,10 @@ void TerminalConsole::discard_keys() {
     ready_.clear();
 }
 
-void TerminalConsole::choose_mouse_events(unsigned mask) { mouse_mask_ = mask; }
-
-void TerminalConsole::set_mouse_reporting(bool on) {
-    mouse_reporting_ = on;
-    if (!on) mouse_position_ = {};
-}
-
 // The desktop's clipboard when a tool for it is there; else the terminal's
 // through OSC 52 (which cannot be read back), and always our own copy.
 void TerminalConsole::put_clipboard(std::string_view text) {
-    clipboard_ = std::string(text);
+    CellConsole::put_clipboard(text);
     const std::string utf8 = cp850_to_utf8(text);
     if (put_system_clipboard(utf8)) return;
     pending_ += "\x1b]52;c;" + base64(utf8) + "\a";
@@ -359,7 +350,7 @@ void TerminalConsole::put_clipboard(std::string_view text) {
 
 std::string TerminalConsole::get_clipboard() {
     if (auto text = get_system_clipboard()) return utf8_to_cp850(*text);
-    return clipboard_;
+    return CellConsole::get_clipboard();
 }
 
 }  // namespace platform

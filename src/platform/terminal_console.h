@@ -37,12 +37,6 @@ public:
     std::optional<InputEvent> poll_event() override;
     void discard_keys() override;
     int mouse_buttons() const override { return 2; }
-    void choose_mouse_events(unsigned mask) override;
-    void set_mouse_reporting(bool on) override;
-    bool mouse_reporting() const override { return mouse_reporting_; }
-    Position mouse_position() const override { return mouse_position_; }
-    KeyboardState keyboard_state() const override { return keyboard_; }
-    void set_keyboard_state(const KeyboardState& state) override { keyboard_ = state; }
     void put_clipboard(std::string_view text) override;
     std::string get_clipboard() override;
 
@@ -84,11 +78,6 @@ private:
     KeyDecoderState decoder_;
     std::deque<InputEvent> ready_;
 
-    unsigned mouse_mask_ = 0;
-    bool mouse_reporting_ = false;
-    Position mouse_position_{};
-    KeyboardState keyboard_{};
-    std::string clipboard_;
 };
 
 }  // namespace platform

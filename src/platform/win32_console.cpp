@@ -98,7 +98,7 @@ void Win32Console::restore() {
 // the extended flags switch QuickEdit off, so a click reaches the program.
 void Win32Console::set_input_mode() {
     if (h_->restored) return;
-    ::SetConsoleMode(h_->in, ENABLE_EXTENDED_FLAGS | (reporting_ ? ENABLE_MOUSE_INPUT : 0));
+    ::SetConsoleMode(h_->in, ENABLE_EXTENDED_FLAGS | (mouse_reporting() ? ENABLE_MOUSE_INPUT : 0));
 }
 
 void Win32Console::flush() {
@@ -162,7 +162,7 @@ std::optional<InputEvent> Win32Console::next_event(bool block) {
             const KEY_EVENT_RECORD& k = rec.Event.KeyEvent;
             const KeyRecord key{k.bKeyDown != FALSE, k.wVirtualKeyCode, k.wVirtualScanCode,
                                 static_cast<char16_t>(k.uChar.UnicodeChar), k.dwControlKeyState};
-            if (auto e = event_from_record(key, buttons_, reported_)) {
+            if (auto e = event_from_record(key, buttons_, mouse_events())) {
                 for (WORD i = 1; i < k.wRepeatCount; ++i) repeats_.push_back(*e);
                 return e;
             }
@@ -170,12 +170,9 @@ std::optional<InputEvent> Win32Console::next_event(bool block) {
             const MOUSE_EVENT_RECORD& m = rec.Event.MouseEvent;
             const MouseRecord mouse{m.dwMousePosition.X - h_->origin.X, m.dwMousePosition.Y - h_->origin.Y,
                                     m.dwButtonState, m.dwEventFlags, m.dwControlKeyState};
-            const auto e = event_from_record(mouse, buttons_, reported_);
+            const auto e = event_from_record(mouse, buttons_, mouse_events());
             buttons_ = m.dwButtonState;
-            if (e && reporting_) {
-                mouse_ = e->mouse;
-                return e;
-            }
+            if (e && take_event(*e)) return e;
         }
     }
 }
@@ -198,8 +195,7 @@ int Win32Console::mouse_buttons() const {
 }
 
 void Win32Console::set_mouse_reporting(bool on) {
-    reporting_ = on;
-    if (!on) mouse_ = Position{0, 0};
+    CellConsole::set_mouse_reporting(on);
     set_input_mode();
 }
 

@@ -25,10 +25,7 @@ public:
     std::optional<InputEvent> poll_event() override;
     void discard_keys() override;
     int mouse_buttons() const override;
-    void choose_mouse_events(unsigned mask) override { reported_ = mask; }
     void set_mouse_reporting(bool on) override;
-    bool mouse_reporting() const override { return reporting_; }
-    Position mouse_position() const override { return mouse_; }
     KeyboardState keyboard_state() const override;
     void set_keyboard_state(const KeyboardState& state) override;
     void put_clipboard(std::string_view text) override;
@@ -51,9 +48,6 @@ private:
     Position shown_cursor_{};
     bool shown_visible_ = false;
     int shown_size_ = 0;
-    unsigned reported_ = 0;
-    bool reporting_ = false;
-    Position mouse_{};
     std::uint32_t buttons_ = 0;       // of the last mouse record, to see releases
     std::deque<InputEvent> repeats_;  // the rest of a key record with a repeat count
 };
