@@ -55,6 +55,17 @@ int elapsed_ms(std::chrono::steady_clock::time_point start) {
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count());
 }
 
+// Waits until the pipe is ready for `events`; false once the tool's deadline,
+// counted from `start`, has passed.
+bool ready_before_deadline(int fd, short events, std::chrono::steady_clock::time_point start) {
+    while (true) {
+        const int left = TOOL_DEADLINE_MS - elapsed_ms(start);
+        if (left <= 0) return false;
+        pollfd p{fd, events, 0};
+        if (::poll(&p, 1, left) > 0) return true;
+    }
+}
+
 // Runs a tool with `input` on its standard input, collecting its output when
 // asked. Gives the exit code, or -1 when it failed or ran past the deadline.
 // The copy tools fork a server that keeps the selection, so only the first
@@ -97,13 +108,10 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
     std::size_t written = 0;
     bool timed_out = false;
     while (written < input.size()) {
-        pollfd p{in_pipe[1], POLLOUT, 0};
-        const int left = TOOL_DEADLINE_MS - elapsed_ms(start);
-        if (left <= 0) {
+        if (!ready_before_deadline(in_pipe[1], POLLOUT, start)) {
             timed_out = true;
             break;
         }
-        if (::poll(&p, 1, left) <= 0) continue;
         const ssize_t n = ::write(in_pipe[1], input.data() + written, input.size() - written);
         if (n < 0 && errno != EAGAIN && errno != EINTR) break;
         if (n > 0) written += static_cast<std::size_t>(n);
@@ -113,13 +121,10 @@ int run_tool(const std::vector<std::string>& argv, std::string_view input, std::
     if (output) {
         char buf[4096];
         while (!timed_out) {
-            pollfd p{out_pipe[0], POLLIN, 0};
-            const int left = TOOL_DEADLINE_MS - elapsed_ms(start);
-            if (left <= 0) {
+            if (!ready_before_deadline(out_pipe[0], POLLIN, start)) {
                 timed_out = true;
                 break;
             }
-            if (::poll(&p, 1, left) <= 0) continue;
             const ssize_t n = ::read(out_pipe[0], buf, sizeof buf);
             if (n < 0 && errno == EINTR) continue;
             if (n <= 0) break;
