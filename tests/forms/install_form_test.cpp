@@ -104,8 +104,8 @@ TEST_F(InstallForm, TablePageHoldsTwoColumnsOfCodeAndDescription) {
         const forms::FormField& code = form_field(1, 2 * k - 1);
         const forms::FormField& description = form_field(1, 2 * k);
         EXPECT_EQ(code, (forms::FormField{"", row, column, 2, 0, 0, 0, forms::CHECK_UNIQUE, 0, "", "  "}));
-        EXPECT_EQ(description,
-                  (forms::FormField{"", row, static_cast<std::int16_t>(column + 8), 25, 0, 0, 0, 0, 0, "", std::string(25, ' ')}));
+        EXPECT_EQ(description, (forms::FormField{"", row, static_cast<std::int16_t>(column + 8), 25, 0, 0, 0, 0, 0, "",
+                                                 std::string(25, ' ')}));
     }
 
     // The keys the main loop needs end an edit and report themselves; End is
@@ -132,8 +132,7 @@ struct Language {
 
 const Language languages[] = {
     {"CAT", "VERTICAL", "PANTALLA ", "CODI    DESCRIPCIÓ"_cp850, "Sortir i perdre els canvis?  ", "|N,No|S,Sí"_cp850},
-    {"GLG", "VERTICAL", "PANTALLA ", "CÓDIGO  DESCRICIÓN"_cp850, "Saír e perder os cambios?  "_cp850,
-     "|N,Non|S,Si"},
+    {"GLG", "VERTICAL", "PANTALLA ", "CÓDIGO  DESCRICIÓN"_cp850, "Saír e perder os cambios?  "_cp850, "|N,Non|S,Si"},
     {"OCI", "VERTICAU", "ECRAN ", "CÒDI    DESCRIPCION"_cp850, "Gessir e pèrder es cambis?  "_cp850,
      "|N,Non|S,Òc"_cp850},
     {"SPA", "VERTICAL", "PANTALLA ", "CÓDIGO  DESCRIPCIÓN"_cp850, "¿Salir y perder los cambios?  "_cp850,

@@ -106,10 +106,11 @@ TEST_F(LoadForm, LineEndsAreOrdinarySeparators) {
     const Tables one_record_a_line = tables();
 
     // Every item of each group on one line, records sharing lines.
-    load("2,3\r\n"
-         "\"d,1b,4900=4f00\",2,2,0,0,0,0,4,1,\"Codi: \",2,0,0,5,1,1,\"\",5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850 +
-         "\"d\",1,0,5,10,9,60,2,3,,40,20,0,0,0,0,\r\n"
-         "1,501,0,4,20,20,60,2,Tipus,0");
+    load(
+        "2,3\r\n"
+        "\"d,1b,4900=4f00\",2,2,0,0,0,0,4,1,\"Codi: \",2,0,0,5,1,1,\"\",5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850 +
+        "\"d\",1,0,5,10,9,60,2,3,,40,20,0,0,0,0,\r\n"
+        "1,501,0,4,20,20,60,2,Tipus,0");
     EXPECT_EQ(tables(), one_record_a_line);
 
     // Every item on a line of its own, numbers ended by blanks here and there.
@@ -126,29 +127,31 @@ TEST_F(LoadForm, CommentLinesCountOnlyAtTheStartOfAGroup) {
     load(two_pages);
     const Tables plain = tables();
 
-    load("' Form of the expense types\r\n"
-         "   'indented too\r\n"
-         "2,3\r\n"
-         "'page 1\r\n"
-         "\"d,1b,4900=4f00\",2,2,0,0,0,0\r\n"
-         "4,1,\"Codi: \",2,0,0,5,1,1,\"\"\r\n"
-         "5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850 +
-         " ' page 2\r\n"
-         "\"d\",1,0,5,10,9,60\r\n"
-         "2,3,,40,20,0,0,0,0,\r\n"
-         "'lists\r\n"
-         "1\r\n"
-         "''\r\n"
-         "501,0,4,20,20,60,2,Tipus,0\r\n");
+    load(
+        "' Form of the expense types\r\n"
+        "   'indented too\r\n"
+        "2,3\r\n"
+        "'page 1\r\n"
+        "\"d,1b,4900=4f00\",2,2,0,0,0,0\r\n"
+        "4,1,\"Codi: \",2,0,0,5,1,1,\"\"\r\n"
+        "5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850 +
+        " ' page 2\r\n"
+        "\"d\",1,0,5,10,9,60\r\n"
+        "2,3,,40,20,0,0,0,0,\r\n"
+        "'lists\r\n"
+        "1\r\n"
+        "''\r\n"
+        "501,0,4,20,20,60,2,Tipus,0\r\n");
     EXPECT_EQ(tables(), plain);
 
     // Between two fields of a page the same line is data: the second field's
     // row reads the comment as 0 and every later item moves by one.
-    load("2,3\r\n"
-         "\"d,1b,4900=4f00\",2,2,0,0,0,0\r\n"
-         "4,1,\"Codi: \",2,0,0,5,1,1,\"\"\r\n"
-         "'segon\r\n"
-         "5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850);
+    load(
+        "2,3\r\n"
+        "\"d,1b,4900=4f00\",2,2,0,0,0,0\r\n"
+        "4,1,\"Codi: \",2,0,0,5,1,1,\"\"\r\n"
+        "'segon\r\n"
+        "5,1,Nom ,12,0,3,8,0,0,\"|S,Sí|N,No\"\r\n"_cp850);
     EXPECT_EQ(form_field(1, 2).row, 0);
     EXPECT_EQ(form_field(1, 2).column, 5);
     EXPECT_EQ(form_field(1, 2).label, "1");
@@ -175,11 +178,10 @@ TEST_F(LoadForm, NumbersAreRoundedAndHeldTo16Bits) {
         std::int16_t expected;
     };
     const Case cases[] = {
-        {"7", 7},          {"+7", 7},         {"  7", 7},       {"\"9\"", 9},      {"", 0},
-        {"2.5", 2},        {"3.5", 4},        {"2.51", 3},      {"-1.5", -2},      {"-0.4", 0},
-        {"abc", 0},        {"12abc", 12},     {"-", 0},         {".5", 0},         {"1.5e3", 2},
-        {"32767", 32767},  {"99999", 32767},  {"-32768", -32768}, {"-99999", -32768},
-        {std::string(400, '9'), 32767},
+        {"7", 7},         {"+7", 7},        {"  7", 7},         {"\"9\"", 9},       {"", 0},
+        {"2.5", 2},       {"3.5", 4},       {"2.51", 3},        {"-1.5", -2},       {"-0.4", 0},
+        {"abc", 0},       {"12abc", 12},    {"-", 0},           {".5", 0},          {"1.5e3", 2},
+        {"32767", 32767}, {"99999", 32767}, {"-32768", -32768}, {"-99999", -32768}, {std::string(400, '9'), 32767},
     };
     for (const auto& c : cases) {
         load(one_field(c.item, "X"));
@@ -199,11 +201,11 @@ TEST_F(LoadForm, TextsQuotedOrBare) {
         std::string expected;
     };
     const Case cases[] = {
-        {"\"a, b\"", "a, b"},           // quotes keep commas
-        {"  \"  x \"", "  x "},         // and blanks inside them
-        {"\"x\" junk", "x"},            // up to the separator after them is dropped
-        {"   bare  ", "bare  "},        // leading blanks go, trailing ones stay
-        {"a\tb", "ab"},                 // tabs are dropped
+        {"\"a, b\"", "a, b"},     // quotes keep commas
+        {"  \"  x \"", "  x "},   // and blanks inside them
+        {"\"x\" junk", "x"},      // up to the separator after them is dropped
+        {"   bare  ", "bare  "},  // leading blanks go, trailing ones stay
+        {"a\tb", "ab"},           // tabs are dropped
         {"", ""},
         {"Descripció"_cp850, "Descripció"_cp850},
     };
@@ -252,10 +254,11 @@ TEST_F(LoadForm, BrowseGroupsAreOptional) {
     EXPECT_EQ(browse_list_count(), 0);
 
     // A count of 2 reads two lists and nothing after them.
-    load("1,1\r\n\"d\",0,0,0,0,0,0\r\n2\r\n"
-         "501,0,4,20,20,60,0,Primera,0\r\n"
-         "502,1,5,21,21,61,1,Segona,1\r\n"
-         "503,2,6,22,22,62,0,Tercera,0\r\n");
+    load(
+        "1,1\r\n\"d\",0,0,0,0,0,0\r\n2\r\n"
+        "501,0,4,20,20,60,0,Primera,0\r\n"
+        "502,1,5,21,21,61,1,Segona,1\r\n"
+        "503,2,6,22,22,62,0,Tercera,0\r\n");
     EXPECT_EQ(browse_list_count(), 2);
     EXPECT_EQ(browse_list_def(1).heading, "Primera");
     EXPECT_EQ(browse_list_def(2), (forms::BrowseListDef{502, 1, 5, 21, 21, 61, 1, 1, "Segona"}));
@@ -267,9 +270,10 @@ TEST_F(LoadForm, BrowseGroupsAreOptional) {
 }
 
 TEST_F(LoadForm, LabelsChoicesAndHeadingsAreTranslated) {
-    root.write("LOCALE/EXPTYPES.LNG", "\"Nom \",\"Nome \",\"Nom O \",\"Nombre \"\r\n"
-                                      "\"|S,Sí|N,No\",\"|S,Si|N,Non\",\"|S,Òc|N,Non\",\"|S,Sí|N,No\"\r\n"
-                                      "\"Tipus\",\"Tipos\",\"Tipes\",\"Tipos de gasto\"\r\n"_cp850);
+    root.write("LOCALE/EXPTYPES.LNG",
+               "\"Nom \",\"Nome \",\"Nom O \",\"Nombre \"\r\n"
+               "\"|S,Sí|N,No\",\"|S,Si|N,Non\",\"|S,Òc|N,Non\",\"|S,Sí|N,No\"\r\n"
+               "\"Tipus\",\"Tipos\",\"Tipes\",\"Tipos de gasto\"\r\n"_cp850);
     load(two_pages);
     EXPECT_EQ(form_field(1, 2).label, "Nom ");
     EXPECT_EQ(form_field(1, 2).choices, "|S,Sí|N,No"_cp850.str());
@@ -302,9 +306,10 @@ TEST_F(LoadForm, AFileThatCannotBeOpenedLeavesTheTables) {
 TEST_F(LoadForm, AFileThatEndsEarlyKeepsWhatItRead) {
     // Inside page 2's second field: that page is read with its missing items
     // empty, page 3 stays empty, and there are no lists.
-    load("3,4\r\n"
-         "\"d\",1,0,0,0,0,0\r\n4,1,A,2,0,0,0,1,0,\"\"\r\n"
-         "\"1b\",2,0,0,0,0,0\r\n5,1,B,3,0,0,0,0,0,\"\"\r\n6,1,C");
+    load(
+        "3,4\r\n"
+        "\"d\",1,0,0,0,0,0\r\n4,1,A,2,0,0,0,1,0,\"\"\r\n"
+        "\"1b\",2,0,0,0,0,0\r\n5,1,B,3,0,0,0,0,0,\"\"\r\n6,1,C");
     EXPECT_EQ(form_page_count(), 3);
     EXPECT_EQ(form_field(1, 1).label, "A");
     EXPECT_EQ(form_page(2).field_count, 2);
@@ -341,8 +346,9 @@ TEST_F(LoadForm, CountsOutOfReasonStayBounded) {
 
     // A page that claims more fields than a page may have keeps the first
     // ones; the items of the others are read past, so the next page is whole.
-    load("2,1\r\n\"d\",3,0,0,0,0,0\r\n4,1,A,2,0,0,0,0,0,\r\n5,1,B,2,0,0,0,0,0,\r\n6,1,C,2,0,0,0,0,0,\r\n"
-         "\"1b\",1,0,0,0,0,0\r\n7,1,D,2,0,0,0,0,0,\r\n");
+    load(
+        "2,1\r\n\"d\",3,0,0,0,0,0\r\n4,1,A,2,0,0,0,0,0,\r\n5,1,B,2,0,0,0,0,0,\r\n6,1,C,2,0,0,0,0,0,\r\n"
+        "\"1b\",1,0,0,0,0,0\r\n7,1,D,2,0,0,0,0,0,\r\n");
     EXPECT_EQ(form_page(1).field_count, 1);
     EXPECT_EQ(form_field(1, 1).label, "A");
     EXPECT_EQ(form_field(1, 2).label, "");
