@@ -261,6 +261,15 @@ LineEdit::Outcome LineEdit::on_click(KeyCode& key) {
 }
 
 LineEdit::Outcome LineEdit::on_key(KeyCode key, bool insert) {
+    // Home and End move alike in both kinds of field (unseen in a choice).
+    if (key == KEY_HOME) {
+        position_ = 1;
+        return Outcome::go_on;
+    }
+    if (key == KEY_END) {
+        position_ = static_cast<int>(platform::trim_trailing_blanks(text_).size()) + 1;
+        return Outcome::go_on;
+    }
     if (is_choice()) return on_choice_key(key);
     const int end = length() + 1;
     if (is_text_char(key, KEY_SPACE)) {
@@ -297,12 +306,6 @@ LineEdit::Outcome LineEdit::on_key(KeyCode key, bool insert) {
             text_.erase(static_cast<std::size_t>(position_ - 1), 1);
             text_ += ' ';
             repaint_ = true;
-            return Outcome::go_on;
-        case KEY_HOME:
-            position_ = 1;
-            return Outcome::go_on;
-        case KEY_END:
-            position_ = static_cast<int>(platform::trim_trailing_blanks(text_).size()) + 1;
             return Outcome::go_on;
         case KEY_CTRL_HOME:
         case KEY_CTRL_Y:
@@ -352,12 +355,6 @@ LineEdit::Outcome LineEdit::on_choice_key(KeyCode key) {
         case KEY_SPACE:
             choice_ = (choice_ + 1) % choices_.size();
             repaint_ = true;
-            return Outcome::go_on;
-        case KEY_HOME:
-            position_ = 1;
-            return Outcome::go_on;
-        case KEY_END:
-            position_ = static_cast<int>(platform::trim_trailing_blanks(text_).size()) + 1;
             return Outcome::go_on;
         case KEY_CTRL_C:
             platform::console().put_clipboard(choices_[choice_].description);

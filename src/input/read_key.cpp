@@ -9,14 +9,6 @@ namespace input {
 
 namespace {
 
-// A key event text read as the key code it carries: its first two bytes,
-// low byte first, a missing one counting as 0.
-KeyCode text_code(const std::string& text) {
-    const auto low = text.size() > 0 ? static_cast<std::uint8_t>(text[0]) : 0u;
-    const auto high = text.size() > 1 ? static_cast<std::uint8_t>(text[1]) : 0u;
-    return static_cast<KeyCode>(static_cast<std::uint16_t>(low | high << 8));
-}
-
 // The digit of a keypad key when Num Lock is off, or -1.
 int keypad_digit(KeyCode code) {
     static constexpr KeyCode keypad[10] = {KEY_INS,      KEY_END,   KEY_DOWN, KEY_PGDN, KEY_LEFT,
@@ -34,8 +26,8 @@ bool left_alt(const platform::InputEvent& e) { return (e.control_state & platfor
 void compose_alt_digits(platform::Console& c, platform::InputEvent& e) {
     bool composed = false;
     unsigned number = 0;
-    while (left_alt(e)) {
-        const KeyCode code = text_code(e.text);
+    while (left_alt(e) && !e.is_mouse()) {
+        const KeyCode code = platform::key_event_code(e);
         const int digit = keypad_digit(code);
         if (digit < 0 && code != KEY_NONE) break;
         if (digit >= 0) {
@@ -100,7 +92,7 @@ void read_key(KeyRead& read) {
     compose_alt_digits(c, e);
 
     if (!e.is_mouse()) {
-        read.key = text_code(e.text);
+        read.key = platform::key_event_code(e);
         if (read.key == KEY_ALT_E) read.key = KEY_EURO;
         read.key = with_modifiers(read.key, e.control_state);
     }
