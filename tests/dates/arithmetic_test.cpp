@@ -187,8 +187,10 @@ TEST(WeekDay, WellKnownDates) {
             << row.date.year << "-" << row.date.month << "-" << row.date.day;
 }
 
-TEST(WeekDay, EveryDayFromYear1To2400AgreesWithTheReference) {
-    for (Ymd d{1, 1, 1}; d.year <= 2400;) {
+// Every day around the reform and the Gregorian century years; the sample
+// below covers the rest.
+TEST(WeekDay, EveryDayFrom1400To2100AgreesWithTheReference) {
+    for (Ymd d{1400, 1, 1}; d.year <= 2100;) {
         ASSERT_EQ(week_day(packed(d)), reference_week_day(d)) << d.year << "-" << d.month << "-" << d.day;
         if (++d.day > reference_month_length(d)) {
             d.day = 1;
@@ -197,7 +199,7 @@ TEST(WeekDay, EveryDayFromYear1To2400AgreesWithTheReference) {
     }
 }
 
-TEST(WeekDay, SampledDaysUpToYear9999AgreeWithTheReference) {
+TEST(WeekDay, SampledDaysOfYears1To9999AgreeWithTheReference) {
     std::mt19937 engine(1582);
     for (int i = 0; i < 20000; ++i) {
         const Ymd d = random_date(engine);
