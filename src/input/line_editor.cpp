@@ -23,11 +23,6 @@ constexpr char RIGHT_ARROW = '\x10';
 constexpr int INSERT_CURSOR = 50;
 constexpr int OVERWRITE_CURSOR = 100;
 
-void apply_colour(const char* code) {
-    std::string c = code;
-    screen::apply_colour_code(c);
-}
-
 void print_at(int row, int column, std::string_view text) {
     screen::locate_in_window(static_cast<std::int16_t>(row), static_cast<std::int16_t>(column));
     platform::console().print(text);
@@ -147,7 +142,7 @@ KeyCode LineEdit::run() {
             choice_width_ = std::max(choice_width_, static_cast<int>(c.description.size()));
         show_choice_markers(LEFT_ARROW, RIGHT_ARROW);
     }
-    apply_colour("u");
+    screen::apply_colour_code("u");
 
     for (;;) {
         screen::locate_in_window(static_cast<std::int16_t>(row_), static_cast<std::int16_t>(column_));
@@ -163,7 +158,7 @@ KeyCode LineEdit::run() {
             if (outcome == Outcome::go_on) outcome = on_key(key, insert);
         }
         if (ends_with(key)) {
-            apply_colour("h");
+            screen::apply_colour_code("h");
             if (is_choice()) show_choice_markers(' ', ' ');
             screen::locate_in_window(static_cast<std::int16_t>(row_), static_cast<std::int16_t>(column_));
             return key;

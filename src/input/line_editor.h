@@ -4,9 +4,11 @@
 #include <cstdint>
 #include <string>
 
-#include "input/key_codes.h"
+#include "platform/key_codes.h"
 
 namespace input {
+
+using namespace platform::key_codes;
 
 // Edits `text` in place at (row, column) of the current window, in display
 // rows of `line_width` characters (0: one row); a row or column of 0 is the

@@ -6,9 +6,11 @@
 
 #include <cstdint>
 
-#include "input/key_codes.h"
+#include "platform/key_codes.h"
 
 namespace input {
+
+using namespace platform::key_codes;
 
 // The outputs of read_key. For a mouse event: the button released (1 left,
 // 2 right, else 0) and the 1-based screen row and column of the mouse.

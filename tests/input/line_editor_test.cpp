@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "format/state.h"
-#include "input/key_codes.h"
+#include "platform/key_codes.h"
 #include "input/key_set.h"
 #include "input/state.h"
 #include "platform/cp850.h"

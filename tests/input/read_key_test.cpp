@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "input/key_codes.h"
+#include "platform/key_codes.h"
 #include "input/state.h"
 #include "platform/headless_console.h"
 

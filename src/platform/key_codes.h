@@ -1,10 +1,11 @@
 // Key codes: a character's code (1 to 255), or an extended key's PC scan
-// code times 256; 0 is no key. Every screen compares keys with these.
+// code times 256; 0 is no key. Every screen compares keys with these; the
+// key reader's namespace takes them in, so input::KEY_ENTER names them too.
 #pragma once
 
 #include <cstdint>
 
-namespace input {
+namespace platform::key_codes {
 
 using KeyCode = std::int16_t;
 
@@ -63,4 +64,4 @@ inline constexpr KeyCode KEY_SHIFT_F1 = KEY_F1 + SHIFT_F_KEY_OFFSET;
 inline constexpr KeyCode KEY_CTRL_F1 = KEY_F1 + CTRL_F_KEY_OFFSET;
 inline constexpr KeyCode KEY_ALT_F1 = KEY_F1 + ALT_F_KEY_OFFSET;
 
-}  // namespace input
+}  // namespace platform::key_codes
