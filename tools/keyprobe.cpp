@@ -1,17 +1,21 @@
 // keyprobe: shows, for each key pressed or mouse event, the key event text
 // the console delivers (in hexadecimal) and its control-key state, so that a
-// user can check what a terminal sends. Ctrl+D ends it.
+// user can check what a terminal sends, and the key code the program reads
+// from it (on the event that completes a key). Ctrl+D ends it.
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include "input/read_key.h"
 #include "platform/terminal_console.h"
 
 namespace {
 
 constexpr int FIRST_LOG_ROW = 4;
+// Where the key code goes on an event's line.
+constexpr int CODE_COLUMN = 28;
 
 std::string hex_text(const std::string& text) {
     std::string out;
@@ -39,6 +43,40 @@ std::string state_names(std::uint16_t state) {
     return out;
 }
 
+// The terminal, logging each event on a line of its own as it arrives, so
+// that the events read_key takes in (Alt with keypad digits) are seen too.
+class ProbeConsole : public platform::TerminalConsole {
+public:
+    using TerminalConsole::TerminalConsole;
+
+    platform::InputEvent wait_event() override {
+        platform::InputEvent e = TerminalConsole::wait_event();
+        log(e);
+        return e;
+    }
+    // The row of the last event's line.
+    int last_row() const { return row_ - 1; }
+
+private:
+    void log(const platform::InputEvent& e) {
+        std::string line(96, '\0');
+        const int len = std::snprintf(line.data(), line.size(), "%4d  %-12s  %04X         %s", ++count_,
+                                      hex_text(e.text).c_str(), e.control_state, state_names(e.control_state).c_str());
+        line.resize(static_cast<std::size_t>(len > 0 ? len : 0));
+        if (e.is_mouse()) line += " row " + std::to_string(e.mouse.row) + " column " + std::to_string(e.mouse.column);
+        if (row_ > rows()) {
+            scroll(FIRST_LOG_ROW, 1, rows(), columns(), 1);
+            row_ = rows();
+        }
+        line.resize(static_cast<std::size_t>(columns()), ' ');
+        place_cursor(row_++, 1);
+        print(line);
+    }
+
+    int count_ = 0;
+    int row_ = FIRST_LOG_ROW;
+};
+
 }  // namespace
 
 int main() {
@@ -47,7 +85,7 @@ int main() {
         return 2;
     }
     const char* term = std::getenv("TERM");
-    platform::TerminalConsole c(STDIN_FILENO, STDOUT_FILENO, term ? term : "");
+    ProbeConsole c(STDIN_FILENO, STDOUT_FILENO, term ? term : "");
     if (!c.start()) {
         std::fputs("keyprobe: cannot set up the terminal\n", stderr);
         return 2;
@@ -63,28 +101,21 @@ int main() {
     c.print(std::string("TERM=") + (term ? term : ""));
     c.set_attribute(0x0E);
     c.place_cursor(3, 1);
-    c.print("   n  text          state  keys held / mouse");
+    c.print("   n  text          state  code  keys held / mouse");
     c.set_attribute(0x07);
-    c.choose_mouse_events(platform::REPORT_MOVES | platform::REPORT_LEFT_RELEASE | platform::REPORT_RIGHT_RELEASE);
-    c.set_mouse_reporting(true);
+    // read_key reports the mouse while it waits, as in the program.
+    platform::set_console(&c);
 
-    int row = FIRST_LOG_ROW;
-    for (int n = 1;; ++n) {
-        const platform::InputEvent e = c.wait_event();
-        if (e.text == "\x04") break;
-        std::string line(96, '\0');
-        const int len = std::snprintf(line.data(), line.size(), "%4d  %-12s  %04X   %s", n, hex_text(e.text).c_str(),
-                                      e.control_state, state_names(e.control_state).c_str());
-        line.resize(static_cast<std::size_t>(len > 0 ? len : 0));
-        if (e.is_mouse()) line += " row " + std::to_string(e.mouse.row) + " column " + std::to_string(e.mouse.column);
-        if (row > c.rows()) {
-            c.scroll(FIRST_LOG_ROW, 1, c.rows(), c.columns(), 1);
-            row = c.rows();
-        }
-        line.resize(static_cast<std::size_t>(c.columns()), ' ');
-        c.place_cursor(row++, 1);
-        c.print(line);
+    for (;;) {
+        input::KeyRead read;
+        input::read_key(read);
+        if (read.key == 4) break;  // Ctrl+D
+        char code[8];
+        std::snprintf(code, sizeof code, "%04X", static_cast<std::uint16_t>(read.key));
+        c.place_cursor(c.last_row(), CODE_COLUMN);
+        c.print(code);
     }
+    platform::set_console(nullptr);
     c.stop();
     return 0;
 }
