@@ -1,0 +1,7 @@
+#include "input/state.h"
+
+namespace input {
+
+InputState input_state;
+
+}  // namespace input
