@@ -34,7 +34,7 @@ std::string_view zero_terminated(std::span<const char> bytes, std::size_t limit)
     return {bytes.data(), static_cast<std::size_t>(end - bytes.begin())};
 }
 
-OpenFile* file_of(const PositionBlock& block) {
+OpenFile* find_open_file(const PositionBlock& block) {
     if (!std::equal(MARK.begin(), MARK.end(), block.begin())) return nullptr;
     std::uint32_t slot = 0;
     std::uint64_t generation = 0;
@@ -309,7 +309,7 @@ std::int16_t call(std::int16_t operation, PositionBlock& position_block, std::sp
         default:
             if (operation < OP_GET_EQUAL || operation > OP_GET_LAST) return STATUS_INVALID_OPERATION;
     }
-    OpenFile* f = file_of(position_block);
+    OpenFile* f = find_open_file(position_block);
     if (!f) return STATUS_FILE_NOT_OPEN;
     switch (operation) {
         case OP_CLOSE:
@@ -334,6 +334,8 @@ std::int16_t call(std::int16_t operation, PositionBlock& position_block, std::sp
 }
 
 }  // namespace
+
+OpenFile* open_file_of(const platform::PositionBlock& block) { return find_open_file(block); }
 
 Storage& storage() {
     if (!engine_state.storage) engine_state.storage = make_sqlite_storage();

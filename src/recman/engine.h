@@ -59,6 +59,9 @@ struct EngineState {
 
 extern EngineState engine_state;
 
+// The open file a position block names, or nullptr.
+OpenFile* open_file_of(const platform::PositionBlock& block);
+
 // Puts another backend under the engine (a server engine, or a wrapper that
 // injects faults), after closing every open file; nullptr brings SQLite back.
 void use_storage(std::unique_ptr<Storage> storage);

@@ -331,6 +331,7 @@ public:
     void unlock_record(RowId id) override;
     std::int16_t check_file() override;
     std::int16_t set_owner(std::string_view owner) override;
+    std::int16_t verify(std::vector<std::string>& problems) override;
 
     ReadAhead ahead;
 
@@ -700,6 +701,18 @@ std::int16_t SqliteHandle::set_owner(std::string_view owner) {
     if (rc != SQLITE_DONE) return status_of(rc);
     file_->meta.owner = owner;
     return STATUS_OK;
+}
+
+std::int16_t SqliteHandle::verify(std::vector<std::string>& problems) {
+    if (const std::int16_t status = join(); status != STATUS_OK) return status;
+    Statement s;
+    int rc = s.prepare(file_->db, "PRAGMA integrity_check");
+    if (rc != SQLITE_OK) return status_of(rc);
+    while ((rc = s.step()) == SQLITE_ROW) {
+        const std::string_view line = s.blob(0);
+        if (line != "ok") problems.emplace_back(line);
+    }
+    return rc == SQLITE_DONE ? STATUS_OK : status_of(rc);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace recman {
 
@@ -78,6 +79,9 @@ public:
     virtual std::int16_t check_file() = 0;
     // 0, or 51 when the file already has an owner.
     virtual std::int16_t set_owner(std::string_view owner) = 0;
+    // The backend's own check of the file's structure: adds what it finds
+    // wrong to `problems`; a status when it cannot look.
+    virtual std::int16_t verify(std::vector<std::string>& problems) = 0;
 };
 
 // A backend: the files of this process and its transaction.
