@@ -1,3 +1,4 @@
+#include "exptypes/program.h"
 #include "startup/main_sequence.h"
 
 #ifdef _WIN32
@@ -24,5 +25,6 @@ int main() {
         if (terminal.start()) platform::set_console(&terminal);
     }
 #endif
+    exptypes::install_program();
     startup::program_main();
 }

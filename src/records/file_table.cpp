@@ -83,14 +83,7 @@ std::int16_t create_file(FileSlot& slot, const std::string& path, const std::str
 }
 
 [[noreturn]] void stop(const std::string& name, std::int16_t status) {
-    std::string text = open_failure_text() + name + " (" + std::to_string(status) + ")";
-    screen::show_message_box(STOP_MESSAGE_ROW, text);
-    Console& console = platform::console();
-    console.beep();
-    console.discard_keys();
-    while (console.wait_event().is_mouse()) {
-    }
-    screen::restore_screen_region();
+    screen::show_message_until_key(STOP_MESSAGE_ROW, open_failure_text() + name + " (" + std::to_string(status) + ")");
     platform::close_all_files();
     close_all_record_files();
     platform::end_process(STOP_EXIT_CODE);

@@ -113,6 +113,16 @@ void show_message_box(std::int16_t row, std::string& text) {
     apply_colour_code("-");
 }
 
+void show_message_until_key(std::int16_t row, std::string text) {
+    show_message_box(row, text);
+    platform::Console& console = platform::console();
+    console.beep();
+    console.discard_keys();
+    while (console.wait_event().is_mouse()) {
+    }
+    restore_screen_region();
+}
+
 void scroll_region(std::int16_t top, std::int16_t left, std::int16_t bottom, std::int16_t right, std::int16_t count) {
     const int rows = count > 0 ? count : (count == 0 ? -1 : count);
     platform::console().scroll(top + 1, left + 1, bottom + 1, right + 1, rows);

@@ -34,6 +34,10 @@ void draw_window_frame(std::int16_t style);
 // caller removes with restore_screen_region.
 void show_message_box(std::int16_t row, std::string& text);
 
+// The box, a beep, and a wait for a key pressed after it appeared (keys
+// typed before are dropped); then the box is removed.
+void show_message_until_key(std::int16_t row, std::string text);
+
 // Scrolls screen rows top + 1 to bottom + 1, columns left + 1 to right + 1:
 // up by count rows when count > 0, else down by -count (0 counts as 1). The
 // opened rows are blank in the colour in use.

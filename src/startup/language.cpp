@@ -86,4 +86,13 @@ std::string translate_text(const std::string& text) {
     return text;
 }
 
+std::string in_session_language(std::string_view catalan, std::string_view spanish, std::string_view galician,
+                                std::string_view occitan) {
+    const std::string& code = session.language_code;
+    if (code == "SPA") return std::string(spanish);
+    if (code == "GLG") return std::string(galician);
+    if (code == "OCI") return std::string(occitan);
+    return std::string(catalan);
+}
+
 }  // namespace startup

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace startup {
 
@@ -18,5 +19,10 @@ extern LanguageState language_state;
 // unknown language code, or when the file has no record for it. The file is
 // read again on every call.
 std::string translate_text(const std::string& text);
+
+// For the few messages that carry their four versions in the program: the
+// one of the session's language ("SPA", "GLG", "OCI"; Catalan otherwise).
+std::string in_session_language(std::string_view catalan, std::string_view spanish, std::string_view galician,
+                                std::string_view occitan);
 
 }  // namespace startup

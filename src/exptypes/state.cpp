@@ -1,0 +1,7 @@
+#include "exptypes/state.h"
+
+namespace exptypes {
+
+ExptypesState exptypes_state;
+
+}  // namespace exptypes
