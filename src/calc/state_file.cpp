@@ -128,14 +128,17 @@ void append_quoted(std::string& out, std::string_view text) {
 std::string state_file_path() { return startup::session.terminal_dir + "JOBCALC.TMP"; }
 
 CalculatorState read_state_file(std::string_view path) {
-    CalculatorState s;
     platform::File file = platform::File::open(path, platform::Access::ReadWrite, platform::Share::Shared);
     if (!file.is_open()) file = platform::File::open(path, platform::Access::Read, platform::Share::Shared);
-    if (!file.is_open()) return s;
+    if (!file.is_open()) return {};
     const std::string data = file.read(1, MOST_READ);
     file.close();
+    return state_from_text(data);
+}
 
-    ValueReader values(data);
+CalculatorState state_from_text(std::string_view text) {
+    CalculatorState s;
+    ValueReader values(text.substr(0, MOST_READ));
     read_whole(values.next(), FIRST_COLUMN, LAST_COLUMN, s.column);
     read_whole(values.next(), TOP_TAPE_LINE, NO_TAPE_LINE, s.first_tape_line);
     read_number(values.next(), s.entry_value);

@@ -22,6 +22,8 @@ std::string state_file_path();
 // their start values; values after the 22nd tape entry are ignored. A
 // missing file is created empty.
 CalculatorState read_state_file(std::string_view path);
+// The same from the file's text.
+CalculatorState state_from_text(std::string_view text);
 
 // The file's text for a state. A value that is not a number is written as
 // 0, so the file stays plain decimal numbers.
