@@ -5,10 +5,16 @@
 
 #include "calc/calculator.h"
 #include "calc_fixture.h"
+#include "forms/engine.h"
+#include "forms/form_tables.h"
+#include "forms/load_form.h"
+#include "forms/state.h"
 #include "input/key_set.h"
 #include "input/line_editor.h"
 #include "input/read_key.h"
 #include "input/state.h"
+#include "startup/language.h"
+#include "startup/main_sequence.h"
 
 using namespace calc_test;
 
@@ -81,6 +87,51 @@ TEST_F(HotKey, TheResultIsTypedIntoTheFieldBeingEdited) {
     EXPECT_EQ(input::input_state.save_depth, 1);
     input::key_set_command("-", "");
     EXPECT_EQ(input::input_state.accept_key_list, input::key_code_bytes(input::KEY_ESC));
+}
+
+// A page of one field "A:" of 8 characters on row 2, ended by Enter or Esc.
+class HotKeyInForm : public HotKey {
+protected:
+    void SetUp() override {
+        HotKey::SetUp();
+        saved_module = startup::main_state.module_name;
+        startup::main_state.module_name = "EXPTYPES";
+        startup::session.root_dir = dir.path();
+        startup::session.language_code = "CAT";
+        startup::language_state = {};
+        forms::forms_state = {};
+        dir.write("FORMS/EXPTYPES.JPN",
+                  "1,1\r\n"
+                  "\"d,1b\",1,0,0,0,0,0\r\n"
+                  "2,1,\"A:\",8,0,0,0,0,0,\"\"\r\n");
+        forms::load_form();
+    }
+    void TearDown() override {
+        forms::forms_state = {};
+        startup::language_state = {};
+        startup::main_state.module_name = saved_module;
+        HotKey::TearDown();
+    }
+    std::string saved_module;
+};
+
+TEST_F(HotKeyInForm, TheResultIsTypedIntoTheFieldOfARunningPage) {
+    type("ab");
+    alt_x();
+    type("10+2.5=F");
+    enter();
+    std::int16_t page = 1;
+    input::KeyCode key = input::KEY_NONE;
+    forms::run_form_page(page, 0, 0, key);
+    EXPECT_EQ(key, input::KEY_ENTER);
+    EXPECT_EQ(forms::form_field(1, 1).value, "ab1250  ");
+    EXPECT_EQ(console.waits_past_script(), 0);
+    // The calculator was up while the keys after Alt+X were read.
+    EXPECT_EQ(window_row(console.screens[3], 24, 1), display_line("0"));
+    // The page paints no labels of its own: the field follows "A:".
+    EXPECT_EQ(console.now()[1].substr(0, 10), "bbab1250  ");
+    EXPECT_EQ(console.now()[23], underneath[23]);
+    EXPECT_EQ(state_line(1), "1,20,12.5,12.5");
 }
 
 }  // namespace
