@@ -31,27 +31,20 @@ std::optional<std::string_view> choice_description(std::string_view choices, std
     return std::nullopt;
 }
 
-std::string two_bytes(int n) { return {static_cast<char>(n & 0xFF), static_cast<char>((n >> 8) & 0xFF)}; }
-
-int from_two_bytes(std::string_view bytes) {
-    if (bytes.size() < 2) return 0;
-    return static_cast<std::int16_t>(static_cast<unsigned char>(bytes[0]) | static_cast<unsigned char>(bytes[1]) << 8);
-}
-
 // A text block: line after line of line_width characters, each starting
 // below the last at the column where the cursor stood. The place of the
 // next line waits on the text stack, row under column.
 void show_text_block(const FormField& field) {
     platform::Console& console = platform::console();
     const platform::Position start = console.cursor();
-    format::push_text(two_bytes(start.row));
-    format::push_text(two_bytes(start.column));
+    format::push_text(format::two_byte_text(start.row));
+    format::push_text(format::two_byte_text(start.column));
     for (std::size_t k = 0; k < field.value.size(); k += static_cast<std::size_t>(field.line_width)) {
-        const int column = from_two_bytes(format::pop_text());
-        const int row = from_two_bytes(format::pop_text());
+        const int column = format::from_two_byte_text(format::pop_text());
+        const int row = format::from_two_byte_text(format::pop_text());
         console.place_cursor(row, column);
-        format::push_text(two_bytes(row + 1));
-        format::push_text(two_bytes(column));
+        format::push_text(format::two_byte_text(row + 1));
+        format::push_text(format::two_byte_text(column));
         console.print(std::string_view(field.value).substr(k, static_cast<std::size_t>(field.line_width)));
     }
     format::pop_text();

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "forms/form_tables.h"
+#include "forms/hooks.h"
 
 namespace forms {
 
@@ -23,6 +25,18 @@ struct FormsState {
 
     // What form_field hands out for a slot that does not exist.
     FormField missing_field;
+
+    // The continuation page that PgUp or PgDn last left, so that the next
+    // run of its top page goes straight back to it; 0 for none.
+    std::int16_t resume_page = 0;
+    // After each edit of a running page: the text returned and the page and
+    // field it belongs to; empty and 0 once the page has ended.
+    std::string current_edit_text;
+    std::int16_t current_edit_page = 0;
+    std::int16_t current_edit_field = 0;
+
+    // What the program and the browse list plug into the engine.
+    ProgramHooks hooks;
 };
 
 extern FormsState forms_state;
