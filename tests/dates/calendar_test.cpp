@@ -10,6 +10,8 @@
 #include "dates/text.h"
 #include "dates/value.h"
 #include "format/state.h"
+#include "forms/engine.h"
+#include "forms/state.h"
 #include "input/key_set.h"
 #include "input/line_editor.h"
 #include "input/state.h"
@@ -470,6 +472,36 @@ TEST_F(Calendar, HotKeyTypesThePickedDateIntoTheField) {
     EXPECT_EQ(input::input_state.accept_key_list, keys_before);
     EXPECT_EQ(input::input_state.calendar_open, 0);
     EXPECT_TRUE(input::input_state.pending_keys.empty());
+}
+
+// The same in a field of a running form page, the key set the engine's own.
+TEST_F(Calendar, HotKeyInARunningFormPage) {
+    dates::install_calendar_hot_key();
+    startup::session.working_date = packed_date(2024, 3, 15);
+    forms::forms_state = {};
+    forms::forms_state.form_pages = {{"d,1b", 1, 0, 0, 0, 0, 0}};
+    forms::FormField date_field;
+    date_field.label = "Data: ";
+    date_field.row = 5;
+    date_field.column = 10;
+    date_field.length = 10;
+    forms::store_field_value(date_field, "");
+    forms::forms_state.form_fields = {{date_field}};
+
+    for (const InputEvent& e : {k(KEY_ALT_C), k(KEY_PGDN), k('F'), k(KEY_ENTER)}) console.push_event(e);
+    std::int16_t page = 1;
+    KeyCode key = KEY_NONE;
+    forms::run_form_page(page, 0, 0, key);
+
+    EXPECT_EQ(console.pending_events(), 0u);
+    EXPECT_EQ(console.waits_past_script(), 0);
+    EXPECT_EQ(key, KEY_ENTER);
+    EXPECT_EQ(forms::form_field(1, 1).value, "15/6/2024 ");
+    EXPECT_EQ(forms::forms_state.table_changed, -1);
+    EXPECT_EQ(slice(1, 59, 22), std::string(22, ' ')) << "the calendar is gone";
+    EXPECT_TRUE(input::input_state.accept_key_list.empty());
+    EXPECT_EQ(input::input_state.save_depth, 0);
+    forms::forms_state = {};
 }
 
 }  // namespace
