@@ -239,36 +239,9 @@ void Calendar::move(KeyCode key) {
     if (at_.year != year_ || first_month_of_quarter(at_.month) != first_month_) draw_quarter();
 }
 
-// The whole key set, its one save level included.
-struct KeySet {
-    std::string accept_key_list;
-    std::string report_key_list;
-    std::string saved_accept_key_list;
-    std::string saved_report_key_list;
-    std::int16_t save_depth = 0;
-};
-
-KeySet current_key_set() {
-    const input::InputState& s = input::input_state;
-    return {s.accept_key_list, s.report_key_list, s.saved_accept_key_list, s.saved_report_key_list, s.save_depth};
-}
-
-void put_key_set(KeySet k) {
-    input::InputState& s = input::input_state;
-    s.accept_key_list = std::move(k.accept_key_list);
-    s.report_key_list = std::move(k.report_key_list);
-    s.saved_accept_key_list = std::move(k.saved_accept_key_list);
-    s.saved_report_key_list = std::move(k.saved_report_key_list);
-    s.save_depth = k.save_depth;
-}
-
 }  // namespace
 
 std::string pick_date() {
-    // A field being edited holds the key set's one save level already, so
-    // the "+" below is skipped and a "-" would bring back the lists from
-    // before the field: the field's own are put back instead.
-    KeySet caller_keys = current_key_set();
     input::key_set_command("+ea", CALENDAR_KEYS);
     screen::apply_colour_code("+n");
     platform::Console& c = platform::console();
@@ -283,7 +256,7 @@ std::string pick_date() {
     screen::restore_screen_region();
     if (cursor_shown) c.show_cursor(cursor_size);
     screen::apply_colour_code("-");
-    put_key_set(std::move(caller_keys));
+    input::key_set_command("-", "");
     return picked;
 }
 
