@@ -33,33 +33,10 @@ void save_region_again(const CalculatorState& s) {
     save_region(s);
 }
 
-// The key set exactly as the calculator found it. Its one-level save is
-// usually held by the field being edited, so "+" and "-" alone would hand
-// back the set from before that field, and the field would then end on the
-// Alt+X that opened the calculator instead of taking the typed result.
-struct KeySet {
-    std::string accept, report, saved_accept, saved_report;
-    std::int16_t save_depth;
-
-    static KeySet now() {
-        const input::InputState& s = input::input_state;
-        return {s.accept_key_list, s.report_key_list, s.saved_accept_key_list, s.saved_report_key_list, s.save_depth};
-    }
-    void put_back() const {
-        input::InputState& s = input::input_state;
-        s.accept_key_list = accept;
-        s.report_key_list = report;
-        s.saved_accept_key_list = saved_accept;
-        s.saved_report_key_list = saved_report;
-        s.save_depth = save_depth;
-    }
-};
-
 }  // namespace
 
 std::string run_calculator() {
     platform::Console& console = platform::console();
-    const KeySet key_set = KeySet::now();
     input::key_set_command("+e", "");
     screen::apply_colour_code("+n");
     // The cursor is given back as it was found.
@@ -94,7 +71,6 @@ std::string run_calculator() {
     if (cursor_was_visible) console.show_cursor(cursor_size);
     screen::apply_colour_code("-");
     input::key_set_command("-", "");
-    key_set.put_back();
     return typed;
 }
 
