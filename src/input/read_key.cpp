@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "input/key_set.h"
 #include "input/state.h"
 #include "platform/console.h"
 
@@ -61,9 +62,15 @@ KeyCode with_modifiers(KeyCode code, std::uint16_t state) {
 // it gives is typed by the following calls.
 void run_hot_key(const std::function<std::string()>& action, std::int16_t& open) {
     if (open != 0 || !action) return;
+    // A pop-up sets its own keys with the one save level, which a field
+    // being edited already holds: its closing "-" would bring back the keys
+    // from before the field, and the field's edit would then end on the
+    // hot key's own code. The edit gets its keys back whole.
+    KeySet keys = current_key_set();
     open = -1;
     std::string typed = action();
     open = 0;
+    restore_key_set(std::move(keys));
     input_state.pending_keys = std::move(typed);
 }
 
