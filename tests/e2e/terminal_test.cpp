@@ -290,15 +290,19 @@ TEST_P(TerminalTest, PaintedScreenIsShownCellByCellInItsColours) {
     ASSERT_TRUE(t.wait_for_text("final")) << t.screen();
     const auto rows = parse_capture(t.screen(true));
     ASSERT_GE(rows.size(), 25u);
+    // A blank shows only its background. Cells erased at the end of a row
+    // are left out of tmux's capture: they must be blanks.
     int wrong = 0;
     for (int r = 1; r <= 25; ++r) {
         const auto& row = rows[static_cast<std::size_t>(r - 1)];
-        ASSERT_EQ(row.size(), 80u) << "row " << r;
+        ASSERT_LE(row.size(), 80u) << "row " << r;
         for (int c = 1; c <= 80; ++c) {
             const platform::Cell cell = expected.read_cell(r, c);
-            const Shown& got = row[static_cast<std::size_t>(c - 1)];
-            const bool same = got.glyph == platform::cp850_glyph(cell.ch) && got.fg == (cell.attr & 15) &&
-                              got.bg == (cell.attr >> 4);
+            const char32_t glyph = platform::cp850_glyph(cell.ch);
+            const bool erased = static_cast<std::size_t>(c) > row.size();
+            const Shown got = erased ? Shown{} : row[static_cast<std::size_t>(c - 1)];
+            const bool same = got.glyph == glyph && (erased || got.bg == (cell.attr >> 4)) &&
+                              (glyph == U' ' || got.fg == (cell.attr & 15));
             if (!same && ++wrong <= 10)
                 ADD_FAILURE() << "row " << r << " column " << c << ": byte " << int(cell.ch) << " attribute "
                               << int(cell.attr) << " shown as U+" << std::hex << unsigned(got.glyph) << std::dec
