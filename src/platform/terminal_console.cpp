@@ -20,6 +20,10 @@ namespace {
 // A lone Esc and Alt+key both start with ESC: what has not followed within
 // this wait is not part of the sequence.
 constexpr int ESC_WAIT_MS = 25;
+// Once a sequence is under way (ESC [, ESC O, a UTF-8 character, a string)
+// its rest is waited for as long as ncurses waits by default, so that bytes
+// held up on a slow link still make their key.
+constexpr int SEQUENCE_WAIT_MS = 1000;
 
 constexpr const char* MOUSE_OFF = "\x1b[?1003l\x1b[?1000l\x1b[?1006l";
 
@@ -189,19 +193,20 @@ void TerminalConsole::send() {
 
 bool TerminalConsole::read_input(int timeout_ms) {
     while (true) {
-        pollfd p{in_fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, timeout_ms);
-        if (r < 0 && errno == EINTR) {
-            // A resize breaks an endless wait to be painted; a short wait
-            // goes on.
-            if (timeout_ms < 0) return false;
-            continue;
-        }
+        pollfd p[2] = {{in_fd_, POLLIN, 0}, {started_ ? terminal_signals::wake_fd() : -1, POLLIN, 0}};
+        const int r = ::poll(p, 2, timeout_ms);
+        if (r < 0 && errno == EINTR) continue;
         if (r <= 0) return false;
+        // A resize or a return from a stop ends an endless wait to be
+        // painted; a timed wait goes on.
+        if ((p[1].revents & POLLIN) && terminal_signals::take_wakes() && timeout_ms < 0 && !(p[0].revents & POLLIN))
+            return false;
+        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         char buf[512];
         const ssize_t n = ::read(in_fd_, buf, sizeof buf);
         if (n > 0) {
             input_.append(buf, static_cast<std::size_t>(n));
+            last_input_ = std::chrono::steady_clock::now();
             return true;
         }
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -211,9 +216,10 @@ bool TerminalConsole::read_input(int timeout_ms) {
 }
 
 void TerminalConsole::decode(bool timed_out) {
-    std::size_t left = 0;
-    for (auto& e : decode_all(input_, timed_out, decoder_, left)) ready_.push_back(std::move(e));
-    input_.erase(0, input_.size() - left);
+    DecodedInput d = decode_all(input_, timed_out, decoder_);
+    for (auto& e : d.events) ready_.push_back(std::move(e));
+    input_.erase(0, input_.size() - d.left);
+    wait_ = d.wait;
 }
 
 std::optional<InputEvent> TerminalConsole::next_event(bool block) {
@@ -223,9 +229,18 @@ std::optional<InputEvent> TerminalConsole::next_event(bool block) {
             ready_.pop_front();
             if (take_event(e)) return e;
         }
-        if (!input_.empty()) {
-            // Only an unfinished sequence is left: wait briefly for the rest.
-            decode(!read_input(ESC_WAIT_MS));
+        if (wait_ != KeyWait::none) {
+            // Unfinished input: its rest is waited for, counted from the
+            // last byte that came; a look without blocking does not wait.
+            const auto waited = std::chrono::steady_clock::now() - last_input_;
+            const auto wait = std::chrono::milliseconds(wait_ == KeyWait::esc ? ESC_WAIT_MS : SEQUENCE_WAIT_MS);
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(wait - waited).count();
+            if (read_input(block && left > 0 ? static_cast<int>(left) : 0))
+                decode(false);
+            else if (block || left <= 0)
+                decode(true);
+            else
+                return std::nullopt;
             continue;
         }
         if (!block) {
@@ -247,6 +262,8 @@ void TerminalConsole::discard_keys() {
     }
     input_.clear();
     ready_.clear();
+    // A string being skipped goes on being skipped.
+    decode(false);
 }
 
 // The desktop's clipboard when a tool for it is there; else the terminal's

@@ -6,6 +6,7 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <deque>
 #include <string>
 #include <vector>
@@ -77,6 +78,8 @@ private:
 
     std::string input_;
     KeyDecoderState decoder_;
+    KeyWait wait_ = KeyWait::none;
+    std::chrono::steady_clock::time_point last_input_{};
     std::deque<InputEvent> ready_;
 };
 

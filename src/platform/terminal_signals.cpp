@@ -1,5 +1,6 @@
 #include "platform/terminal_signals.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +23,9 @@ struct Handover {
     volatile sig_atomic_t armed = 0;
     volatile sig_atomic_t continued = 0;
     bool installed = false;
+    // The self-pipe the handlers write to, to wake a wait for input.
+    int wake_read = -1;
+    int wake_write = -1;
     // The actions found before ours, given back by disarm.
     struct Previous {
         int signal;
@@ -59,6 +63,13 @@ std::vector<int> ending_signals() {
     return s;
 }
 
+void wake() {
+    if (handover.wake_write < 0) return;
+    const char byte = 1;
+    // A full pipe has woken the wait already.
+    [[maybe_unused]] const ssize_t n = ::write(handover.wake_write, &byte, 1);
+}
+
 // Gives the terminal back, then lets the signal do what it would have done
 // (end the process, dump core) with the handler already reset.
 void on_ending_signal(int sig) {
@@ -90,13 +101,23 @@ void on_stop(int) {
     ::raise(SIGTSTP);
     install(SIGTSTP, on_stop, 0);
     handover.continued = 1;
+    wake();
     errno = saved_errno;
 }
 
-void on_continue(int) { handover.continued = 1; }
+void on_continue(int) {
+    const int saved_errno = errno;
+    handover.continued = 1;
+    wake();
+    errno = saved_errno;
+}
 
-// Only there to break the wait for input, so that a resize is painted.
-void on_resize(int) {}
+// Wakes the wait for input, so that a resize is painted.
+void on_resize(int) {
+    const int saved_errno = errno;
+    wake();
+    errno = saved_errno;
+}
 
 // Keeps the action found, to be given back by disarm; true when it
 // ignores the signal, which then stays ignored (nohup's SIGHUP).
@@ -119,6 +140,11 @@ void arm(int in_fd, int out_fd, const termios& saved, std::string_view leave) {
     handover.armed = 1;
     if (handover.installed) return;
     handover.installed = true;
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC | O_NONBLOCK) == 0) {
+        handover.wake_read = fds[0];
+        handover.wake_write = fds[1];
+    }
     handover.previous.clear();
     for (const int sig : ending_signals())
         if (!keep_previous(sig)) install(sig, on_ending_signal, SA_RESETHAND | SA_NODEFER);
@@ -141,12 +167,26 @@ void disarm() {
     for (const auto& p : handover.previous) ::sigaction(p.signal, &p.action, nullptr);
     handover.previous.clear();
     handover.installed = false;
+    for (int* fd : {&handover.wake_read, &handover.wake_write}) {
+        if (*fd >= 0) ::close(*fd);
+        *fd = -1;
+    }
 }
 
 bool take_continued() {
     if (!handover.continued) return false;
     handover.continued = 0;
     return true;
+}
+
+int wake_fd() { return handover.wake_read; }
+
+bool take_wakes() {
+    if (handover.wake_read < 0) return false;
+    char buf[64];
+    bool any = false;
+    while (::read(handover.wake_read, buf, sizeof buf) > 0) any = true;
+    return any;
 }
 
 bool given_back() { return handover.installed && !handover.armed; }

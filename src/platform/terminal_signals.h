@@ -31,6 +31,14 @@ bool given_back();
 // The terminal is the program's again: the next signal gives it back.
 void taken_again();
 
+// A descriptor that becomes readable when a resize or a return from a stop
+// wants the screen painted, so that a wait for input can watch it beside
+// the terminal (a signal that comes just before the wait would otherwise
+// be missed); -1 before arm.
+int wake_fd();
+// Empties it; true when something had come.
+bool take_wakes();
+
 // Holds off the stop and continue signals while the terminal is taken
 // again, so that a stop cannot slip in between.
 class HoldStops {

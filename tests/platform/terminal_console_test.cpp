@@ -4,6 +4,7 @@
 #include "platform/terminal_console.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <pty.h>
 #include <signal.h>
 #include <sys/ioctl.h>
@@ -16,6 +17,8 @@
 #include <chrono>
 #include <map>
 #include <random>
+#include <thread>
+#include <tuple>
 
 #include "platform/cp850.h"
 #include "platform/process.h"
@@ -106,7 +109,9 @@ TEST(TerminalConsole, AnySequenceOfChangesLeavesTheTerminalShowingTheBuffer) {
     t.flush();
     for (int step = 0; step < 300; ++step) {
         switch (pick(0, 9)) {
-            case 0: c.scroll(pick(1, 25), pick(1, 80), pick(1, 25), pick(1, 80), pick(-5, 5)); break;
+            case 0:
+                c.scroll(pick(1, 25), pick(1, 80), pick(1, 25), pick(1, 80), pick(-5, 5));
+                break;
             case 1:
                 if (pick(0, 5) == 0) c.clear();
                 break;
@@ -118,8 +123,10 @@ TEST(TerminalConsole, AnySequenceOfChangesLeavesTheTerminalShowingTheBuffer) {
                 c.print(text);
             }
         }
-        if (pick(0, 2) == 0) c.hide_cursor();
-        else c.show_cursor(pick(10, 100));
+        if (pick(0, 2) == 0)
+            c.hide_cursor();
+        else
+            c.show_cursor(pick(10, 100));
         t.flush();
         SCOPED_TRACE(step);
         t.model.expect_shows(c);
@@ -215,15 +222,40 @@ TEST(TerminalConsole, ReadsKeysWithTheEscWaitAndFiltersTheMouse) {
     EXPECT_EQ(e.text, std::string("\0\x4B", 2));
     EXPECT_EQ(e.control_state, LEFT_CTRL);
 
-    // Reports that come while reporting is off are dropped.
-    t.type("\x1b[<0;10;5m" "a");
+    // The rest of a sequence that comes after a pause longer than the Esc
+    // wait still makes one key; a look without blocking meanwhile gives
+    // nothing and loses nothing.
+    for (const auto& [first, rest, text] : {std::tuple<std::string, std::string, std::string>{"\xC3", "\xB1", "\xA4"},
+                                            {"\x1b[", "A", std::string("\0\x48", 2)},
+                                            {"\x1b]11;rgb:0/0/0", "\x1b\\z", "z"}}) {
+        SCOPED_TRACE(::testing::PrintToString(first));
+        t.type(first);
+        EXPECT_FALSE(c.poll_event().has_value());
+        std::this_thread::sleep_for(std::chrono::milliseconds(60));
+        EXPECT_FALSE(c.poll_event().has_value());
+        t.type(rest);
+        EXPECT_EQ(c.wait_event().text, text);
+    }
+
+    // Reports and the wheel that come while reporting is off are dropped.
+    t.type(
+        "\x1b[<0;10;5m"
+        "\x1b[<64;10;5M"
+        "a");
     EXPECT_EQ(c.wait_event().text, "a");
     c.choose_mouse_events(REPORT_LEFT_RELEASE);
     c.set_mouse_reporting(true);
-    t.type("\x1b[<35;2;2M" "\x1b[<2;3;3m" "\x1b[<0;10;5m");
+    t.type(
+        "\x1b[<35;2;2M"
+        "\x1b[<2;3;3m"
+        "\x1b[<0;10;5m");
     e = c.wait_event();
     EXPECT_EQ(e.text, "\xFF\xFF\x08\x01");
     EXPECT_EQ(c.mouse_position(), (Position{5, 10}));
+    t.type("\x1b[<65;20;7M");
+    e = c.wait_event();
+    EXPECT_EQ(e.text, std::string("\0\x50", 2));
+    EXPECT_EQ(c.mouse_position(), (Position{5, 10})) << "the wheel is a key, not a mouse event";
     c.set_mouse_reporting(false);
     EXPECT_EQ(c.mouse_position(), (Position{0, 0}));
 
@@ -271,8 +303,12 @@ TEST_F(Clipboard, WithoutAToolCopiesThroughOsc52AndKeepsItsOwnCopy) {
 TEST_F(Clipboard, UsesTheDesktopToolInUtf8) {
     install_tool(
         "case \"$*\" in\n"
-        "  *-in*) cat > \"" + dir.path() + "clip\" ;;\n"
-        "  *-out*) cat \"" + dir.path() + "clip\" ;;\n"
+        "  *-in*) cat > \"" +
+        dir.path() +
+        "clip\" ;;\n"
+        "  *-out*) cat \"" +
+        dir.path() +
+        "clip\" ;;\n"
         "esac\n");
     PipedTerminal t;
     t.console->put_clipboard("ÇAFÉ"_cp850);
@@ -333,15 +369,66 @@ TEST(TerminalConsole, TooSmallATerminalAsksToBeEnlargedAndALargerOneShowsTheScre
     EXPECT_EQ(model.at(26, 1), U' ');
 }
 
-// The child sets up the terminal on the slave side and ends the way given;
-// the terminal must be back in its own mode, with the screen given back.
+// Sets up the terminal on the slave side as a program does and paints
+// "painted"; ends the child with 90 or 91 when that fails.
+TerminalConsole& set_up_in_child(const Pty& pty) {
+    const rlimit no_core{0, 0};
+    ::setrlimit(RLIMIT_CORE, &no_core);
+    static TerminalConsole c(pty.slave, pty.slave, "xterm-256color");
+    if (!c.start()) ::_exit(90);
+    termios raw{};
+    ::tcgetattr(pty.slave, &raw);
+    if (raw.c_lflag & (ICANON | ECHO | ISIG)) ::_exit(91);
+    c.choose_mouse_events(REPORT_MOVES);
+    c.set_mouse_reporting(true);
+    c.hide_cursor();
+    c.print("painted");
+    c.flush();
+    return c;
+}
+
+bool same_mode(const termios& a, const termios& b) {
+    return a.c_lflag == b.c_lflag && a.c_iflag == b.c_iflag && a.c_oflag == b.c_oflag;
+}
+
+// The terminal's own mode, and after the program's last painting the bytes
+// that leave its modes: colours, mouse reporting, cursor, alternate screen.
+void expect_given_back(const Pty& pty, const termios& before, const std::string& sent, const char* last_painted) {
+    termios after{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &after), 0);
+    EXPECT_TRUE(same_mode(after, before));
+    const auto painted = sent.rfind(last_painted);
+    ASSERT_NE(painted, std::string::npos);
+    const std::string tail = sent.substr(painted);
+    for (const char* seq : {"\x1b[0m", "\x1b[?1003l", "\x1b[?1000l", "\x1b[?1006l", "\x1b[?25h", "\x1b[?1049l"})
+        EXPECT_NE(tail.find(seq), std::string::npos) << ::testing::PrintToString(std::string(seq));
+}
+
+// What the master side reads until `text` has come, up to a few seconds.
+std::string read_until(int fd, const std::string& text, std::string& sent) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (sent.find(text) == std::string::npos && std::chrono::steady_clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        if (::poll(&p, 1, 100) > 0) sent += drain(fd);
+    }
+    return sent;
+}
+
+// The child ends the way given; the terminal must be back in its own mode,
+// with the screen given back.
 TEST(TerminalConsole, TerminalIsGivenBackOnEveryWayOut) {
     struct Way {
         const char* what;
         int signal;  // 0: through end_process
     };
-    const Way ways[] = {{"end_process", 0}, {"SIGINT", SIGINT},   {"SIGTERM", SIGTERM}, {"SIGHUP", SIGHUP},
-                        {"SIGSEGV", SIGSEGV}, {"SIGABRT", SIGABRT}, {"SIGBUS", SIGBUS},   {"SIGFPE", SIGFPE}};
+    const Way ways[] = {
+        {"end_process", 0},   {"SIGINT", SIGINT},       {"SIGTERM", SIGTERM},   {"SIGHUP", SIGHUP},
+        {"SIGSEGV", SIGSEGV}, {"SIGABRT", SIGABRT},     {"SIGBUS", SIGBUS},     {"SIGFPE", SIGFPE},
+        {"SIGQUIT", SIGQUIT}, {"SIGUSR1", SIGUSR1},     {"SIGUSR2", SIGUSR2},   {"SIGALRM", SIGALRM},
+        {"SIGPIPE", SIGPIPE}, {"SIGVTALRM", SIGVTALRM}, {"SIGXCPU", SIGXCPU},   {"SIGXFSZ", SIGXFSZ},
+        {"SIGPROF", SIGPROF}, {"SIGSYS", SIGSYS},       {"SIGTRAP", SIGTRAP},   {"SIGILL", SIGILL},
+        {"SIGIO", SIGIO},     {"SIGRTMIN", SIGRTMIN},   {"SIGRTMAX", SIGRTMAX},
+    };
     for (const auto& way : ways) {
         SCOPED_TRACE(way.what);
         Pty pty(25, 80);
@@ -349,18 +436,7 @@ TEST(TerminalConsole, TerminalIsGivenBackOnEveryWayOut) {
         ASSERT_EQ(::tcgetattr(pty.slave, &before), 0);
         const pid_t pid = ::fork();
         if (pid == 0) {
-            const rlimit no_core{0, 0};
-            ::setrlimit(RLIMIT_CORE, &no_core);
-            TerminalConsole c(pty.slave, pty.slave, "xterm-256color");
-            if (!c.start()) ::_exit(90);
-            c.choose_mouse_events(REPORT_MOVES);
-            c.set_mouse_reporting(true);
-            c.hide_cursor();
-            c.print("painted");
-            c.flush();
-            termios raw{};
-            ::tcgetattr(pty.slave, &raw);
-            if (raw.c_lflag & (ICANON | ECHO | ISIG)) ::_exit(91);
+            set_up_in_child(pty);
             if (way.signal == 0) end_process(7);
             ::raise(way.signal);
             ::_exit(92);
@@ -374,18 +450,76 @@ TEST(TerminalConsole, TerminalIsGivenBackOnEveryWayOut) {
             ASSERT_TRUE(WIFSIGNALED(status)) << "exit " << WEXITSTATUS(status);
             EXPECT_EQ(WTERMSIG(status), way.signal);
         }
-        termios after{};
-        ASSERT_EQ(::tcgetattr(pty.slave, &after), 0);
-        EXPECT_EQ(after.c_lflag, before.c_lflag);
-        EXPECT_EQ(after.c_iflag, before.c_iflag);
-        EXPECT_EQ(after.c_oflag, before.c_oflag);
-        const std::string sent = drain(pty.master);
-        const auto painted = sent.find("painted");
-        ASSERT_NE(painted, std::string::npos);
-        const std::string tail = sent.substr(painted);
-        for (const char* seq : {"\x1b[0m", "\x1b[?1003l", "\x1b[?1000l", "\x1b[?1006l", "\x1b[?25h", "\x1b[?1049l"})
-            EXPECT_NE(tail.find(seq), std::string::npos) << ::testing::PrintToString(std::string(seq));
+        expect_given_back(pty, before, drain(pty.master), "painted");
     }
+}
+
+// A signal ignored before the program started (nohup's SIGHUP) stays
+// ignored: it neither ends the program nor takes its terminal away.
+TEST(TerminalConsole, AnIgnoredSignalStaysIgnored) {
+    Pty pty(25, 80);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::signal(SIGHUP, SIG_IGN);
+        set_up_in_child(pty);
+        ::raise(SIGHUP);
+        termios raw{};
+        ::tcgetattr(pty.slave, &raw);
+        ::_exit(raw.c_lflag & ICANON ? 93 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+// Stopped (Ctrl+Z sent by the shell, or kill -TSTP), the program gives the
+// terminal back; continued, it takes it again and repaints the whole
+// screen, and reads keys as before.
+TEST(TerminalConsole, StopGivesTheTerminalBackAndContinueTakesItAgain) {
+    Pty pty(25, 80);
+    termios before{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &before), 0);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        // A group of its own with its parent outside: a stop signal stops it.
+        ::setpgid(0, 0);
+        TerminalConsole& c = set_up_in_child(pty);
+        while (c.wait_event().text != "q") {
+        }
+        c.stop();
+        ::_exit(0);
+    }
+    std::string sent;
+    read_until(pty.master, "painted", sent);
+    ASSERT_NE(sent.find("painted"), std::string::npos);
+    ASSERT_EQ(::kill(pid, SIGTSTP), 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    EXPECT_EQ(WSTOPSIG(status), SIGTSTP);
+    sent += drain(pty.master);
+    expect_given_back(pty, before, sent, "painted");
+
+    sent.clear();
+    ASSERT_EQ(::kill(pid, SIGCONT), 0);
+    read_until(pty.master, "painted", sent);
+    const auto entered = sent.find("\x1b[?1049h");
+    ASSERT_NE(entered, std::string::npos) << ::testing::PrintToString(sent);
+    EXPECT_NE(sent.find("\x1b[2J", entered), std::string::npos) << "the whole screen is painted again";
+    EXPECT_NE(sent.find("painted", entered), std::string::npos);
+    read_until(pty.master, "\x1b[?1003h", sent);
+    EXPECT_NE(sent.find("\x1b[?1003h", entered), std::string::npos) << "mouse reporting is on again";
+    termios raw{};
+    ASSERT_EQ(::tcgetattr(pty.slave, &raw), 0);
+    EXPECT_EQ(raw.c_lflag & (ICANON | ECHO | ISIG), 0u);
+
+    ASSERT_EQ(::write(pty.master, "q", 1), 1);
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    sent += drain(pty.master);
+    expect_given_back(pty, before, sent, "painted");
 }
 
 }  // namespace
