@@ -16,6 +16,7 @@
 
 #include "platform/cp850.h"
 #include "platform/headless_console.h"
+#include "support/terminal_model.h"
 #include "test_screen.h"
 
 namespace {
@@ -340,22 +341,7 @@ std::vector<std::vector<Shown>> parse_capture(const std::string& s) {
             }
             i = m + 1;
         } else {
-            char32_t ch = b;
-            std::size_t len = 1;
-            if (b >= 0xF0) {
-                ch = b & 7;
-                len = 4;
-            } else if (b >= 0xE0) {
-                ch = b & 15;
-                len = 3;
-            } else if (b >= 0xC0) {
-                ch = b & 31;
-                len = 2;
-            }
-            for (std::size_t k = 1; k < len && i + k < s.size(); ++k)
-                ch = ch << 6 | (static_cast<unsigned char>(s[i + k]) & 63);
-            rows.back().push_back({ch, fg, bg});
-            i += len;
+            rows.back().push_back({test_support::next_utf8(s, i), fg, bg});
         }
     }
     return rows;

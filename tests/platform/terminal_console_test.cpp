@@ -24,7 +24,7 @@
 #include "platform/process.h"
 #include "platform/system_clipboard.h"
 #include "support/temp_dir.h"
-#include "terminal_model.h"
+#include "support/terminal_model.h"
 
 using namespace platform;
 using test_support::TerminalModel;

@@ -9,7 +9,7 @@
 
 #include "platform/cp850.h"
 #include "platform/headless_console.h"
-#include "terminal_model.h"
+#include "support/terminal_model.h"
 
 using namespace platform;
 using test_support::TerminalModel;

@@ -23,6 +23,27 @@ using platform::cp850_glyph;
 // moves, clearing and erasing in the current colours, colours, cursor
 // visibility and shape, UTF-8 text. A move relative to a cursor that waits
 // to wrap after the last column is a failure: terminals differ there.
+// The character of the UTF-8 sequence at `i`, moving `i` past it.
+inline char32_t next_utf8(std::string_view s, std::size_t& i) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    char32_t ch = b;
+    std::size_t len = 1;
+    if (b >= 0xF0) {
+        ch = b & 7;
+        len = 4;
+    } else if (b >= 0xE0) {
+        ch = b & 15;
+        len = 3;
+    } else if (b >= 0xC0) {
+        ch = b & 31;
+        len = 2;
+    }
+    for (std::size_t k = 1; k < len && i + k < s.size(); ++k)
+        ch = ch << 6 | (static_cast<unsigned char>(s[i + k]) & 63);
+    i += len;
+    return ch;
+}
+
 struct TerminalModel {
     explicit TerminalModel(int rows = 25, int columns = 80)
         : rows(rows),
@@ -54,22 +75,8 @@ struct TerminalModel {
                 ++row;
                 ++i;
             } else {
-                const auto b = static_cast<unsigned char>(s[i]);
-                ASSERT_GE(b, 0x20) << "control byte " << int(b) << " sent as text";
-                char32_t ch = b;
-                std::size_t len = 1;
-                if (b >= 0xF0) {
-                    ch = b & 7;
-                    len = 4;
-                } else if (b >= 0xE0) {
-                    ch = b & 15;
-                    len = 3;
-                } else if (b >= 0xC0) {
-                    ch = b & 31;
-                    len = 2;
-                }
-                for (std::size_t k = 1; k < len; ++k) ch = ch << 6 | (static_cast<unsigned char>(s[i + k]) & 63);
-                i += len;
+                ASSERT_GE(static_cast<unsigned char>(s[i]), 0x20) << "control byte sent as text";
+                const char32_t ch = next_utf8(s, i);
                 ASSERT_LE(column, columns) << "text written past the last column";
                 ASSERT_TRUE(row >= 1 && row <= rows);
                 at(row, column) = ch;
