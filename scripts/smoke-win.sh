@@ -3,8 +3,8 @@
 #  - the console backend: win32_console_probe paints the characters that
 #    need the wide calls, keeps the Insert toggle in the keyboard state and
 #    shows the key event texts of the keys typed;
-#  - keyprobe.exe shows the key event texts and control-key states of the
-#    keys typed and ends on Ctrl+D;
+#  - keyprobe.exe shows the key event texts, control-key states and key
+#    codes of the keys typed and ends on Ctrl+D;
 #  - exptypes.exe on a copy of the sample installation starts and ends with
 #    exit code 0, leaving the installation as it was.
 # Skips (exit 0, with a message) without wine or tmux.
@@ -85,7 +85,8 @@ for k in a F1 C-h; do
   tmux -L "$socket" send-keys "$k"
   sleep 0.3
 done
-for line in '   1  61            0000' '   2  00 3B         0000' '   3  08            0008   LeftCtrl'; do
+# Each line: the event's text, its control-key state and the key code read.
+for line in '   1  61            0000   0061' '   2  00 3B         0000   3B00' '   3  08            0008   0008  LeftCtrl'; do
   wait_for "$line" || fail "keyprobe.exe does not show '$line' (screen in $build/smoke-screen.txt)"
 done
 tmux -L "$socket" send-keys C-d

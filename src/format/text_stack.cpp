@@ -1,5 +1,7 @@
 #include "format/text_stack.h"
 
+#include <cstdint>
+
 #include "format/state.h"
 
 namespace format {
@@ -24,6 +26,17 @@ std::string pop_text() {
     std::string item = stack.substr(start, end - start);
     stack.resize(start);
     return item;
+}
+
+std::string two_byte_text(int number) {
+    return {static_cast<char>(number & 0xFF), static_cast<char>((number >> 8) & 0xFF)};
+}
+
+std::int16_t from_two_byte_text(std::string_view bytes) {
+    if (bytes.size() < 2) return 0;
+    const auto low = static_cast<unsigned char>(bytes[0]);
+    const auto high = static_cast<unsigned char>(bytes[1]);
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
 }
 
 }  // namespace format

@@ -64,6 +64,16 @@ struct InputEvent {
 // with no modifiers.
 InputEvent wheel_key(bool up);
 
+// The key code of a keyboard event: its text padded with NUL bytes and read
+// as a little-endian 16-bit number (a character's code, or scan code x 256).
+// A mouse event has none: 0.
+inline std::int16_t key_event_code(const InputEvent& event) {
+    if (event.is_mouse() || event.text.empty()) return 0;
+    const auto low = static_cast<unsigned char>(event.text[0]);
+    const auto high = event.text.size() > 1 ? static_cast<unsigned char>(event.text[1]) : 0u;
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
+}
+
 using KeyboardState = std::array<std::uint8_t, 256>;
 
 class Console {

@@ -13,6 +13,8 @@ namespace screen {
 // else 2 for "R" plus 1 for "N". A "+" saves the entry in use first. A blank
 // or empty code changes nothing.
 void apply_colour_code(std::string& code);
+// For a fresh code, as every caller passes: apply_colour_code("+n").
+inline void apply_colour_code(std::string&& code) { apply_colour_code(code); }
 
 // True (-1) when the text is nothing but `character` repeated (an empty
 // text included), false (0) otherwise.

@@ -286,6 +286,52 @@ TEST_P(TerminalTest, SequencesSentWithAPauseMakeOneKey) {
     expect_given_back(t, 0);
 }
 
+// The key code the program reads, shown on the line of the event that
+// completes a key; the events Alt with keypad digits takes in show none.
+struct ProbeCode {
+    const char* name;
+    std::vector<std::vector<std::string>> events;  // tmux key names, or "-H" and bytes
+    const char* code;
+};
+
+const std::vector<ProbeCode> probe_codes = {
+    {"Shift+F1", {{"S-F1"}}, "5400"},
+    {"Ctrl+F1", {{"C-F1"}}, "5E00"},
+    {"Alt+F1", {{"M-F1"}}, "6800"},
+    {"Ctrl+Left", {{"C-Left"}}, "7300"},
+    {"Ctrl+Home", {{"C-Home"}}, "7700"},
+    {"Ctrl+End keeps End", {{"C-End"}}, "4F00"},
+    {"Alt+E", {{"M-e"}}, "00D5"},
+    {"Alt+X with no calculator", {{"M-x"}}, "2D00"},
+    {"ñ", {{"-l", "ñ"}}, "00A4"},
+    {"Alt with the grey keys as keypad digits 1 6 4", {{"M-End"}, {"M-Right"}, {"M-Left"}, {"a"}}, "00A4"},
+    {"Alt with keypad digits 0 3 0", {{"M-IC"}, {"M-NPage"}, {"M-IC"}, {"b"}}, "001E"},
+    {"right button released", {{"-H", "1b", "5b", "3c", "32", "3b", "32", "30", "3b", "37", "6d"}}, "0000"},
+};
+
+TEST_P(TerminalTest, KeyProbeShowsTheKeyCodeTheProgramReads) {
+    Tmux t(KEYPROBE_BINARY, GetParam());
+    ASSERT_TRUE(t.wait_for_text("Ctrl+D ends")) << t.screen();
+    ASSERT_TRUE(t.wait_until([&] { return t.pane("#{mouse_sgr_flag}") == "1"; }));
+    constexpr std::size_t code_at = 27;
+    int n = 0;
+    for (const auto& c : probe_codes) {
+        SCOPED_TRACE(c.name);
+        std::string line;
+        for (const auto& keys : c.events) {
+            ++n;
+            t.keys(keys);
+            ASSERT_TRUE(t.wait_until([&] { return !(line = line_of(t.screen(), n)).empty(); })) << t.screen();
+            if (&keys != &c.events.back()) {
+                EXPECT_EQ(line.substr(code_at, 4), "    ") << line;
+            }
+        }
+        EXPECT_EQ(line.substr(code_at, 4), c.code) << line;
+    }
+    t.keys({"C-d"});
+    expect_given_back(t, 0);
+}
+
 struct Shown {
     char32_t glyph = U' ';
     int fg = -1;

@@ -1,0 +1,7 @@
+#include "dates/state.h"
+
+namespace dates {
+
+DateState date_state;
+
+}  // namespace dates
