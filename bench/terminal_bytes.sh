@@ -2,8 +2,9 @@
 # Counts the bytes the terminal backend sends for the sample screen of
 # terminal_sample.h against a small ncurses program painting the same cells,
 # both run in tmux (80 x 25) with tmux recording what each writes: the first
-# paint, one changed cell (a key typed into a field) and the full repaint
-# after the window grows to 100 x 30. The two screens must read the same.
+# paint, one changed cell at the cursor (a key typed into a field), one away
+# from it (the page number) and the full repaint after the window grows to
+# 100 x 30. The two screens must read the same after each.
 # Usage: bench/terminal_bytes.sh [TERM ...]   (default: tmux-256color xterm-256color)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -60,21 +61,25 @@ measure() {
   settle
   local one=$(( $(size) - first ))
   t capture-pane -p -t 0 > "$work/$name.2"
+  t send-keys -t 0 p
+  settle
+  local away=$(( $(size) - first - one ))
+  t capture-pane -p -t 0 > "$work/$name.3"
   t resize-window -t 0 -x 100 -y 30
   settle
-  local resize=$(( $(size) - first - one ))
-  t capture-pane -p -t 0 > "$work/$name.3"
+  local resize=$(( $(size) - first - one - away ))
+  t capture-pane -p -t 0 > "$work/$name.4"
   t send-keys -t 0 q
-  echo "$first $one $resize"
+  echo "$first $one $away $resize"
 }
 
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f", a / b }'; }
 
 echo "Bytes sent, ours / ncurses = ratio:"
 for term in "${terms[@]}"; do
-  read -r o1 o2 o3 < <(measure "$term" ours)
-  read -r n1 n2 n3 < <(measure "$term" ncurses)
-  for phase in 1 2 3; do
+  read -r o1 o2 o3 o4 < <(measure "$term" ours)
+  read -r n1 n2 n3 n4 < <(measure "$term" ncurses)
+  for phase in 1 2 3 4; do
     cmp -s "$work/ours.$phase" "$work/ncurses.$phase" || {
       echo "$term: the screens differ after phase $phase:" >&2
       diff "$work/ours.$phase" "$work/ncurses.$phase" >&2 || true
@@ -82,6 +87,7 @@ for term in "${terms[@]}"; do
     }
   done
   printf '  %-15s first paint %5d / %5d = %s\n' "$term" "$o1" "$n1" "$(ratio "$o1" "$n1")"
-  printf '  %-15s one cell    %5d / %5d = %s\n' "$term" "$o2" "$n2" "$(ratio "$o2" "$n2")"
-  printf '  %-15s resize      %5d / %5d = %s\n' "$term" "$o3" "$n3" "$(ratio "$o3" "$n3")"
+  printf '  %-15s key typed   %5d / %5d = %s\n' "$term" "$o2" "$n2" "$(ratio "$o2" "$n2")"
+  printf '  %-15s cell away   %5d / %5d = %s\n' "$term" "$o3" "$n3" "$(ratio "$o3" "$n3")"
+  printf '  %-15s resize      %5d / %5d = %s\n' "$term" "$o4" "$n4" "$(ratio "$o4" "$n4")"
 done

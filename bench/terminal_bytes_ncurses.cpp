@@ -54,6 +54,13 @@ int main() {
             sample::type_key(put);
             refresh();
         }
+        if (key == 'p') {
+            int row, column;
+            getyx(stdscr, row, column);
+            sample::next_page(put);
+            move(row, column);
+            refresh();
+        }
         if (key == KEY_RESIZE) refresh();
     }
     endwin();

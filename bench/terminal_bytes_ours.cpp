@@ -1,5 +1,6 @@
 // The sample screen on the terminal backend, for terminal_bytes.sh: paints
-// it, then "x" types one key into it and "q" ends. A resize is repainted by
+// it, then "x" types one key into it, "p" changes the page number and "q"
+// ends. A resize is repainted by
 // the backend itself.
 #include <unistd.h>
 
@@ -27,6 +28,11 @@ int main() {
         const platform::InputEvent e = c.wait_event();
         if (e.text == "q") break;
         if (e.text == "x") sample::type_key(put);
+        if (e.text == "p") {
+            const platform::Position at = c.cursor();
+            sample::next_page(put);
+            c.place_cursor(at.row, at.column);
+        }
     }
     c.stop();
     return 0;

@@ -1,7 +1,8 @@
 // The screen both programs of terminal_bytes.sh paint: the table screen of
 // the program as it looks while the first code is edited (a title, the
 // heading, two columns of code and description fields, half of them
-// filled), and the one cell that typing a key changes. Texts are UTF-8.
+// filled), and the single cells that change: a key typed at the cursor, and
+// the page number away from it. Texts are UTF-8.
 #pragma once
 
 #include <cstdio>
@@ -66,6 +67,13 @@ void paint(Put put) {
 template <class Put>
 void type_key(Put put) {
     put(CURSOR_ROW, CURSOR_COLUMN, VALUE, "X");
+}
+
+// The page number changing, away from the cursor, which then goes back to
+// the field (row, column): one cell elsewhere.
+template <class Put>
+void next_page(Put put) {
+    put(1, 79, NORMAL, "2");
 }
 
 }  // namespace sample
