@@ -6,12 +6,14 @@
 
 namespace format {
 
-void push_text(std::string_view item) {
+bool push_text(std::string_view item) {
+    if (item.size() > 0xFFFF) return false;
     std::string& stack = format_state.text_stack;
     const auto length = static_cast<std::uint16_t>(item.size());
     stack += item;
     stack += static_cast<char>(length & 0xFF);
     stack += static_cast<char>(length >> 8);
+    return true;
 }
 
 std::string pop_text() {

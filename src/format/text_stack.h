@@ -7,7 +7,9 @@
 
 namespace format {
 
-void push_text(std::string_view item);
+// Pushes an item; one of 65,536 bytes or more cannot have its length
+// stored, so it is refused (false) and the stack stays as it was.
+bool push_text(std::string_view item);
 // The top item, removed from the stack. An empty stack gives an empty text.
 std::string pop_text();
 
