@@ -3,6 +3,8 @@
 #include <span>
 #include <string>
 
+#include "calc/calculator.h"
+#include "dates/calendar.h"
 #include "exptypes/main_screen.h"
 #include "exptypes/state.h"
 #include "forms/form_tables.h"
@@ -67,6 +69,8 @@ void install_program() {
     steps.run_main_screen = run_main_screen;
     steps.close_all_record_files = records::close_all_record_files;
     install_program_hooks();
+    calc::install_calculator_hot_key();
+    dates::install_calendar_hot_key();
 }
 
 }  // namespace exptypes

@@ -4,7 +4,8 @@
 namespace exptypes {
 
 // Fills the steps of the main sequence (load the form, open the expense-type
-// file, run the screen, close the record files) and the form engine's hooks.
+// file, run the screen, close the record files), the form engine's hooks and
+// the key reader's hot keys (Alt+X calculator, Alt+C calendar).
 void install_program();
 
 // True when the loaded form has what the screen needs: form page 1 made of
