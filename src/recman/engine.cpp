@@ -111,7 +111,7 @@ std::int16_t stat_file(OpenFile& f, const Buffers& b) {
 // Takes the single-record lock of this open for the row.
 std::int16_t lock_row(OpenFile& f, RowId id) {
     if (f.locked == id) return STATUS_OK;
-    if (f.storage->lock_record(id) != STATUS_OK) return STATUS_RECORD_LOCKED;
+    if (const auto status = f.storage->lock_record(id); status != STATUS_OK) return status;
     if (f.locked != 0) f.storage->unlock_record(f.locked);
     f.locked = id;
     return STATUS_OK;

@@ -72,7 +72,8 @@ public:
     // 0, 84 when another holder has the record locked, 80 when the row is gone.
     virtual std::int16_t erase(RowId id) = 0;
 
-    // Record locks of this handle: 0, or 84 when another holder has it.
+    // Record locks of this handle: 0; 84 when another holder has it; 85
+    // while another process holds the file in a transaction.
     virtual std::int16_t lock_record(RowId id) = 0;
     virtual void unlock_record(RowId id) = 0;
     // 0, or 85 while another process holds the file in a transaction.
