@@ -10,7 +10,9 @@
 //
 // Each benchmark reports `syncs` per transaction (from a VFS that counts
 // SQLite's syncs). After the runs a table gives each median and its ratio
-// to Plain. Run with --benchmark_repetitions=5 for medians of five.
+// to Plain. Run with --benchmark_repetitions=5 for medians of five, and
+// --benchmark_enable_random_interleaving=true so that a change in the
+// machine's load falls on every engine alike.
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
@@ -300,80 +302,77 @@ bool fill(Engine& e, const Dataset& d) {
 }
 
 template <typename Engine>
-bool made(Engine& e, const std::string& path, const Dataset& d) {
+bool made(Engine& e, const std::string& path, const Dataset& d, bool filled) {
     if constexpr (std::is_same_v<Engine, Plain>) e.set_key_length(d.key_length);
-    return e.create(path, d);
+    return e.create(path, d) && (!filled || fill(e, d));
 }
 
-template <typename Engine>
-void insert_all(benchmark::State& state) {
+// One transaction per iteration on a file made afresh (empty, or filled),
+// counting its syncs.
+template <typename Engine, typename Work>
+void transactions(benchmark::State& state, bool filled, Work work) {
     const Dataset& d = dataset(static_cast<std::size_t>(state.range(0)));
-    const std::string path = work_dir() + "insert.dat";
+    const std::string path = work_dir() + "write.dat";
     long syncs = 0;
     for (auto _ : state) {
         state.PauseTiming();
         Engine e;
-        if (!made(e, path, d)) return state.SkipWithError("create");
+        if (!made(e, path, d, filled)) return state.SkipWithError("create");
         const long before = bench::sync_count();
         state.ResumeTiming();
-        if (!fill(e, d)) return state.SkipWithError("insert");
+        if (!e.begin() || !work(e, d) || !e.end()) return state.SkipWithError("transaction");
         state.PauseTiming();
         syncs += bench::sync_count() - before;
         e.close();
         state.ResumeTiming();
     }
     state.counters["syncs"] = benchmark::Counter(static_cast<double>(syncs), benchmark::Counter::kAvgIterations);
+    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.records.size()));
+}
+
+template <typename Engine>
+void insert_all(benchmark::State& state) {
+    transactions<Engine>(state, false, [](Engine& e, const Dataset& d) {
+        for (const auto& r : d.records)
+            if (!e.insert(r)) return false;
+        return true;
+    });
+}
+
+template <typename Engine>
+void delete_all(benchmark::State& state) {
+    transactions<Engine>(state, true, [](Engine& e, const Dataset& d) { return e.delete_all() == d.records.size(); });
+}
+
+// Reads of a file filled once; `read` does one pass and gives the records met.
+template <typename Engine, typename Read>
+void reads(benchmark::State& state, Read read) {
+    const Dataset& d = dataset(static_cast<std::size_t>(state.range(0)));
+    Engine e;
+    if (!made(e, work_dir() + "read.dat", d, true)) return state.SkipWithError("fill");
+    for (auto _ : state)
+        if (read(e, d) != d.records.size()) return state.SkipWithError("read");
+    e.close();
     state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.records.size()));
 }
 
 template <typename Engine>
 void get_equal(benchmark::State& state) {
-    const Dataset& d = dataset(static_cast<std::size_t>(state.range(0)));
-    const std::string path = work_dir() + "read.dat";
-    Engine e;
-    if (!made(e, path, d) || !fill(e, d)) return state.SkipWithError("fill");
-    for (auto _ : state)
-        for (const auto& key : d.lookups)
-            if (!e.get_equal(key)) return state.SkipWithError("not found");
-    e.close();
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.lookups.size()));
+    reads<Engine>(state, [](Engine& e, const Dataset& d) {
+        std::size_t found = 0;
+        for (const auto& key : d.lookups) found += e.get_equal(key);
+        return found;
+    });
 }
 
 template <typename Engine>
 void next_scan(benchmark::State& state) {
-    const Dataset& d = dataset(static_cast<std::size_t>(state.range(0)));
-    const std::string path = work_dir() + "read.dat";
-    Engine e;
-    if (!made(e, path, d) || !fill(e, d)) return state.SkipWithError("fill");
-    for (auto _ : state)
-        if (e.scan() != d.records.size()) return state.SkipWithError("scan");
-    e.close();
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.records.size()));
+    reads<Engine>(state, [](Engine& e, const Dataset&) { return e.scan(); });
 }
 
-template <typename Engine>
-void delete_all(benchmark::State& state) {
-    const Dataset& d = dataset(static_cast<std::size_t>(state.range(0)));
-    const std::string path = work_dir() + "delete.dat";
-    long syncs = 0;
-    for (auto _ : state) {
-        state.PauseTiming();
-        Engine e;
-        if (!made(e, path, d) || !fill(e, d)) return state.SkipWithError("fill");
-        const long before = bench::sync_count();
-        state.ResumeTiming();
-        if (!e.begin() || e.delete_all() != d.records.size() || !e.end()) return state.SkipWithError("delete");
-        state.PauseTiming();
-        syncs += bench::sync_count() - before;
-        e.close();
-        state.ResumeTiming();
-    }
-    state.counters["syncs"] = benchmark::Counter(static_cast<double>(syncs), benchmark::Counter::kAvgIterations);
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(d.records.size()));
-}
-
-// The console report, then for each operation and size the median of each
-// engine with its ratio to Plain.
+// The console report, then for each operation and size the median real and
+// CPU times of each engine with their ratios to Plain (on a busy machine the
+// CPU times are the steadier).
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override {
@@ -382,48 +381,63 @@ public:
             if (r.run_type != Run::RT_Iteration || r.error_occurred) continue;
             const std::string& name = r.run_name.function_name;  // "Insert/Call"
             const auto slash = name.find('/');
-            times_[{name.substr(0, slash), std::stoi(r.run_name.args)}][name.substr(slash + 1)].push_back(
-                r.GetAdjustedRealTime());
+            Times& t = times_[{name.substr(0, slash), std::stoi(r.run_name.args)}][name.substr(slash + 1)];
+            t.real.push_back(r.GetAdjustedRealTime());
+            t.cpu.push_back(r.GetAdjustedCPUTime());
         }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::cout << "\nmedian real time in ms (ratio to Plain)\n";
+        std::cout << "\nmedians in ms, real / CPU (ratios to Plain)\n";
         for (const auto& [what, engines] : times_) {
             std::cout << "  " << what.first << " " << what.second << ":";
             const auto plain = engines.find("Plain");
             for (const char* engine : {"Plain", "Call", "Layer"}) {
                 const auto it = engines.find(engine);
                 if (it == engines.end()) continue;
-                std::cout << "  " << engine << " " << median(it->second);
+                const double real = median(it->second.real), cpu = median(it->second.cpu);
+                std::cout << "  " << engine << " " << real << " / " << cpu;
                 if (plain != engines.end() && it != plain)
-                    std::cout << " (x" << median(it->second) / median(plain->second) << ")";
+                    std::cout << " (x" << real / median(plain->second.real) << " / x" << cpu / median(plain->second.cpu)
+                              << ")";
             }
             std::cout << "\n";
         }
     }
 
 private:
+    struct Times {
+        std::vector<double> real, cpu;
+    };
     static double median(std::vector<double> v) {
         std::sort(v.begin(), v.end());
         if (v.empty()) return 0;
         return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
     }
-    std::map<std::pair<std::string, int>, std::map<std::string, std::vector<double>>> times_;
+    std::map<std::pair<std::string, int>, std::map<std::string, Times>> times_;
 };
 
-template <typename Engine>
-void register_engine(const char* name) {
-    const std::pair<const char*, void (*)(benchmark::State&)> kinds[] = {{"Insert", insert_all<Engine>},
-                                                                         {"GetEqual", get_equal<Engine>},
-                                                                         {"NextScan", next_scan<Engine>},
-                                                                         {"DeleteAll", delete_all<Engine>}};
-    for (const auto& [kind, function] : kinds)
-        benchmark::RegisterBenchmark((std::string(kind) + "/" + name).c_str(), function)
-            ->Arg(1213)
-            ->Arg(100000)
-            ->Unit(benchmark::kMillisecond)
-            ->UseRealTime();
+// Every operation and size, each engine beside the others.
+void register_benchmarks() {
+    using Function = void (*)(benchmark::State&);
+    struct Kind {
+        const char* name;
+        Function plain, call, layer;
+    };
+    const Kind kinds[] = {
+        {"Insert", insert_all<Plain>, insert_all<Call>, insert_all<Layer>},
+        {"GetEqual", get_equal<Plain>, get_equal<Call>, get_equal<Layer>},
+        {"NextScan", next_scan<Plain>, next_scan<Call>, next_scan<Layer>},
+        {"DeleteAll", delete_all<Plain>, delete_all<Call>, delete_all<Layer>},
+    };
+    for (const Kind& kind : kinds)
+        for (const int n : {1213, 100000})
+            for (const auto& [engine, function] :
+                 {std::pair<const char*, Function>{"Plain", kind.plain}, {"Call", kind.call}, {"Layer", kind.layer}})
+                benchmark::RegisterBenchmark((std::string(kind.name) + "/" + engine).c_str(), function)
+                    ->Arg(n)
+                    ->Unit(benchmark::kMillisecond)
+                    ->UseRealTime();
 }
 
 }  // namespace
@@ -433,9 +447,7 @@ int main(int argc, char** argv) {
     const std::string dir = work_dir();
     fs::create_directories(dir);
     platform::change_directory(dir);  // db.log goes here
-    register_engine<Plain>("Plain");
-    register_engine<Call>("Call");
-    register_engine<Layer>("Layer");
+    register_benchmarks();
     benchmark::Initialize(&argc, argv);
     RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -244,6 +244,17 @@ public:
 
     // Forgets the rows read ahead after a write; `keep` keeps its own.
     void changed(const SqliteHandle* keep);
+    // Runs a statement that takes one value and gives no rows.
+    template <typename Value>
+    std::int16_t write(std::size_t which, const Value& value) {
+        std::int16_t status = STATUS_OK;
+        const Statement* s = statement(which, status);
+        if (!s) return status;
+        s->bind(1, value);
+        const int rc = s->step();
+        s->reset();
+        return status_of(rc);
+    }
 
     SqliteStorage& storage;
     const std::string name;
@@ -398,7 +409,7 @@ public:
     std::int16_t erase(RowId id) override;
     std::int16_t lock_record(RowId id) override;
     void unlock_record(RowId id) override;
-    std::int16_t check_file() override;
+    std::int16_t check_file_free() override;
     std::int16_t set_owner(std::string_view owner) override;
     std::int16_t verify(std::vector<std::string>& problems) override;
 
@@ -741,12 +752,7 @@ std::int16_t SqliteHandle::insert(std::string_view record, std::span<const std::
     if (rc != SQLITE_DONE) return status_of(rc);
     if (given) ++file_->next_id;
     if (id > MAX_ROW_ID) {
-        const Statement* undo = file_->statement(DELETE_ROW, status);
-        if (undo) {
-            undo->bind(1, id);
-            undo->step();
-            undo->reset();
-        }
+        file_->write(DELETE_ROW, id);
         return platform::STATUS_DISK_FULL;
     }
     return STATUS_OK;
@@ -757,13 +763,7 @@ std::int16_t SqliteHandle::erase(RowId id) {
     if (!holds(id) && (!file_->joined || file_->locks_elsewhere) &&
         locks_.locked_by_other(RECORD_BYTES + static_cast<std::uint64_t>(id)))
         return platform::STATUS_RECORD_LOCKED;
-    std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement(DELETE_ROW, status);
-    if (!s) return status;
-    s->bind(1, id);
-    const int rc = s->step();
-    s->reset();
-    if (rc != SQLITE_DONE) return status_of(rc);
+    if (const std::int16_t status = file_->write(DELETE_ROW, id); status != STATUS_OK) return status;
     if (sqlite3_changes(file_->db) == 0) return platform::STATUS_CONFLICT;
     // The rows this handle read ahead follow the one it deleted: still good.
     file_->changed(ahead.last_id == id ? this : nullptr);
@@ -776,7 +776,7 @@ std::int16_t SqliteHandle::lock_record(RowId id) {
     const std::uint64_t byte = RECORD_BYTES + static_cast<std::uint64_t>(id);
     if (!locks_.try_lock(byte, true)) return platform::STATUS_RECORD_LOCKED;
     // Taken first, looked at the transaction second: see join.
-    if (check_file() != STATUS_OK) {
+    if (check_file_free() != STATUS_OK) {
         locks_.unlock(byte);
         return platform::STATUS_FILE_LOCKED;
     }
@@ -791,7 +791,7 @@ void SqliteHandle::unlock_record(RowId id) {
     std::erase(locked_, id);
 }
 
-std::int16_t SqliteHandle::check_file() {
+std::int16_t SqliteHandle::check_file_free() {
     if (file_->joined) return STATUS_OK;
     return locks_.locked_by_other(TRANSACTION_BYTE) ? platform::STATUS_FILE_LOCKED : STATUS_OK;
 }
@@ -800,13 +800,7 @@ std::int16_t SqliteHandle::set_owner(std::string_view owner) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
     if (const std::int16_t status = file_->reload_meta(); status != STATUS_OK) return status;
     if (!file_->meta.owner.empty()) return platform::STATUS_INVALID_OWNER;
-    std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement(SET_OWNER, status);
-    if (!s) return status;
-    s->bind(1, owner);
-    const int rc = s->step();
-    s->reset();
-    if (rc != SQLITE_DONE) return status_of(rc);
+    if (const std::int16_t status = file_->write(SET_OWNER, owner); status != STATUS_OK) return status;
     file_->meta.owner = owner;
     return STATUS_OK;
 }
