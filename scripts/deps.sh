@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
-# Makes sure the Debian packages the build and the tests need are there:
-# installs them when run as root, otherwise says what to install.
-# The Windows cross-build's packages come second: when they cannot be
-# installed this only says so, and the test command skips that leg.
+# Makes sure the Debian packages a command needs are there: installs them
+# when run as root, otherwise says what to install.
+#   scripts/deps.sh run    what building and running the program needs
+#   scripts/deps.sh test   that, the test and benchmark tools, and second the
+#                          Windows cross-build's packages (when those cannot
+#                          be installed this only says so, and the test
+#                          command skips that leg)
 set -euo pipefail
+mode=${1:-test}
 
-packages=(cmake ninja-build g++ pkg-config libgtest-dev libgmock-dev libbenchmark-dev
-          libsqlite3-dev libncurses-dev tmux strace)
+run_packages=(cmake ninja-build g++ libsqlite3-dev)
+test_packages=(pkg-config libgtest-dev libgmock-dev libbenchmark-dev libncurses-dev tmux strace)
 # MinGW-w64 and wine for the Windows leg; dpkg-dev, make and tcl make
 # SQLite's amalgamation from Debian's source package.
 windows_packages=(g++-mingw-w64-x86-64-posix wine64 dpkg-dev make tcl)
+
+case $mode in
+  run) packages=("${run_packages[@]}"); windows_packages=() ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 run|test" >&2; exit 2 ;;
+esac
 
 missing_of() {
   local p

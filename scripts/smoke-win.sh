@@ -3,6 +3,8 @@
 #  - the console backend: win32_console_probe paints the characters that
 #    need the wide calls, keeps the Insert toggle in the keyboard state and
 #    shows the key event texts of the keys typed;
+#  - keyprobe.exe shows the key event texts, control-key states and key
+#    codes of the keys typed and ends on Ctrl+D;
 #  - exptypes.exe on a copy of the sample installation starts and ends with
 #    exit code 0, leaving the installation as it was.
 # Skips (exit 0, with a message) without wine or tmux.
@@ -11,12 +13,13 @@ repo=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$repo/build-win}" && pwd)
 exe=$build/src/exptypes/exptypes.exe
 probe=$build/tests/platform/win32_console_probe.exe
+keyprobe=$build/tools/keyprobe.exe
 wine64=$(command -v /usr/lib/wine/wine64 wine64 2>/dev/null | head -1 || true)
 if [ -z "$wine64" ] || ! command -v tmux >/dev/null; then
   echo "Windows smoke test skipped: wine64 or tmux is missing."
   exit 0
 fi
-for f in "$exe" "$probe"; do
+for f in "$exe" "$probe" "$keyprobe"; do
   [ -f "$f" ] || { echo "no $f: build the Windows leg first" >&2; exit 1; }
 done
 
@@ -75,6 +78,20 @@ screen | sed -n 25p | grep -q 'Z$' || fail "the bottom right cell is not painted
 screen | sed -n 3p | grep -qxF 'insert kept, ready' || fail "row 3 shows '$(screen | sed -n 3p)'"
 [ "$(wait_end)" = 0 ] || fail "the console probe did not end with exit code 0"
 
+# The key probe.
+start "$wine64" "$keyprobe"
+wait_for "Ctrl+D ends" || fail "keyprobe.exe did not start (screen in $build/smoke-screen.txt)"
+for k in a F1 C-h; do
+  tmux -L "$socket" send-keys "$k"
+  sleep 0.3
+done
+# Each line: the event's text, its control-key state and the key code read.
+for line in '   1  61            0000   0061' '   2  00 3B         0000   3B00' '   3  08            0008   0008  LeftCtrl'; do
+  wait_for "$line" || fail "keyprobe.exe does not show '$line' (screen in $build/smoke-screen.txt)"
+done
+tmux -L "$socket" send-keys C-d
+[ "$(wait_end)" = 0 ] || fail "keyprobe.exe did not end with exit code 0 on Ctrl+D"
+
 # The program.
 cp -R "$repo/install" "$work/root"
 root_win="Z:$(echo "$work/root/" | tr / '\\')"  # wine shows the Unix file system as Z:
@@ -82,4 +99,4 @@ start env "JOBROOT=$root_win" "JOBTMP=${root_win}SESSIO" "$wine64" "$exe"
 code=$(wait_end)
 [ "$code" = 0 ] || fail "exptypes.exe ended with '$code', not exit code 0 (screen in $build/smoke-screen.txt)"
 diff -r "$repo/install" "$work/root" >/dev/null || fail "the run changed the installation"
-echo "Windows smoke test passed: the console backend under wine in tmux, and exptypes.exe ending with exit code 0."
+echo "Windows smoke test passed: the console backend and keyprobe.exe under wine in tmux, and exptypes.exe ending with exit code 0."

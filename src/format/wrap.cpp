@@ -58,11 +58,14 @@ void wrap_text(std::string& text, std::int16_t indent, std::int16_t width, const
         first = false;
         // A line always takes at least one character, so that a width no
         // wider than the indent still ends.
-        long room = std::max(1L, width - line_indent);
+        const long width_left = std::max(1L, width - line_indent);
+        long room = width_left;
 
+        // The room grows with each control character taken, but the visible
+        // characters taken stay within the width.
         long visible = 0;
         std::size_t end = pos;
-        while (end < size && visible < room) {
+        while (end < size && visible < width_left) {
             if (is_control(at(end)))
                 ++room;
             else

@@ -124,4 +124,18 @@ void key_set_command(std::string_view commands, std::string_view list) {
 
 void set_current_choices(std::string_view choices) { input_state.current_choices = std::string(choices); }
 
+KeySet current_key_set() {
+    const InputState& s = input_state;
+    return {s.accept_key_list, s.report_key_list, s.saved_accept_key_list, s.saved_report_key_list, s.save_depth};
+}
+
+void restore_key_set(KeySet keys) {
+    InputState& s = input_state;
+    s.accept_key_list = std::move(keys.accept_key_list);
+    s.report_key_list = std::move(keys.report_key_list);
+    s.saved_accept_key_list = std::move(keys.saved_accept_key_list);
+    s.saved_report_key_list = std::move(keys.saved_report_key_list);
+    s.save_depth = keys.save_depth;
+}
+
 }  // namespace input

@@ -19,6 +19,18 @@ void key_set_command(std::string_view commands, std::string_view list);
 
 void set_current_choices(std::string_view choices);
 
+// The whole key set, its one save level included: what a pop-up opened in
+// the middle of an edit must leave as it found it.
+struct KeySet {
+    std::string accept_key_list;
+    std::string report_key_list;
+    std::string saved_accept_key_list;
+    std::string saved_report_key_list;
+    std::int16_t save_depth = 0;
+};
+KeySet current_key_set();
+void restore_key_set(KeySet keys);
+
 // A key code as the two bytes the lists hold, low byte first.
 std::string key_code_bytes(std::int16_t code);
 // The 1-based position of `code` in a list of 2-byte codes, only where a

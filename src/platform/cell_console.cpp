@@ -5,8 +5,9 @@
 namespace platform {
 
 bool mouse_event_reported(const InputEvent& event, bool reporting, int buttons, unsigned mask) {
-    if (!event.is_mouse()) return true;
+    if (!event.is_mouse() && !event.wheel) return true;
     if (!reporting || buttons == 0) return false;
+    if (event.wheel) return true;
     const auto kind = static_cast<std::uint8_t>(event.text[2]);
     const auto button = static_cast<std::uint8_t>(event.text[3]);
     if (kind == MOUSE_MOVED) return (mask & REPORT_MOVES) != 0;

@@ -12,7 +12,8 @@
 namespace platform {
 
 // Whether a mouse event reaches the program: only while reporting is on, with
-// a mouse, and of a chosen kind, as on the real console. Keys always do.
+// a mouse, and of a chosen kind, as on the real console; the wheel's keys
+// whenever reporting is on. Keys always do.
 bool mouse_event_reported(const InputEvent& event, bool reporting, int buttons, unsigned mask);
 
 class CellConsole : public Console {

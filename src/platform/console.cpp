@@ -19,4 +19,10 @@ Console& console() { return installed ? *installed : fallback(); }
 
 void set_console(Console* c) { installed = c; }
 
+InputEvent wheel_key(bool up) {
+    InputEvent e{std::string{'\0', up ? '\x48' : '\x50'}, 0, {}};
+    e.wheel = true;
+    return e;
+}
+
 }  // namespace platform

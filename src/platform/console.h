@@ -54,8 +54,15 @@ struct InputEvent {
     std::string text;
     std::uint16_t control_state = 0;
     Position mouse{};
+    // A notch of the mouse wheel, given as the Up or Down key: like a mouse
+    // event it comes only while mouse reporting is on.
+    bool wheel = false;
     bool is_mouse() const { return text.size() == 4 && text[0] == '\xFF' && text[1] == '\xFF'; }
 };
+
+// What a notch of the mouse wheel gives, up or down: the Up or Down key
+// with no modifiers.
+InputEvent wheel_key(bool up);
 
 // The key code of a keyboard event: its text padded with NUL bytes and read
 // as a little-endian 16-bit number (a character's code, or scan code x 256).

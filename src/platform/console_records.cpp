@@ -26,7 +26,8 @@ constexpr std::uint32_t ALT_KEYS = RIGHT_ALT | LEFT_ALT;
 constexpr std::uint32_t OUR_BITS = RIGHT_ALT | LEFT_ALT | RIGHT_CTRL | LEFT_CTRL | SHIFT;
 
 constexpr std::uint32_t MOUSE_MOVED_FLAG = 1;
-constexpr std::uint32_t MOUSE_WHEELS = 4 | 8;
+constexpr std::uint32_t MOUSE_WHEELED = 4;
+constexpr std::uint32_t MOUSE_HWHEELED = 8;
 constexpr std::uint32_t LEFT_BUTTON = 1;
 constexpr std::uint32_t RIGHT_BUTTON = 2;
 
@@ -89,11 +90,17 @@ std::optional<InputEvent> from_key(const KeyRecord& k) {
 }
 
 std::optional<InputEvent> from_mouse(const MouseRecord& m, std::uint32_t previous_buttons, unsigned reported) {
+    // Only the painted screen: a larger window's other cells are no place
+    // to click, and no coordinate can overflow on its way to 1-based.
+    if (m.x < 0 || m.x >= SCREEN_COLUMNS || m.y < 0 || m.y >= SCREEN_ROWS) return std::nullopt;
     const auto event = [&](std::uint8_t what, std::uint8_t button) {
         return InputEvent{std::string{'\xFF', '\xFF', static_cast<char>(what), static_cast<char>(button)},
                           static_cast<std::uint16_t>(m.control_state & OUR_BITS), Position{m.y + 1, m.x + 1}};
     };
-    if (m.flags & MOUSE_WHEELS) return std::nullopt;
+    // A notch of the wheel: the high word of the button state is its
+    // distance, positive away from the user.
+    if (m.flags & MOUSE_WHEELED) return wheel_key(static_cast<std::int16_t>(m.buttons >> 16) > 0);
+    if (m.flags & MOUSE_HWHEELED) return std::nullopt;
     if (m.flags & MOUSE_MOVED_FLAG) {
         if (reported & REPORT_MOVES) return event(MOUSE_MOVED, 0);
         return std::nullopt;

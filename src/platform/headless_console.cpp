@@ -29,6 +29,8 @@ void HeadlessConsole::push_mouse(std::uint8_t event, std::uint8_t button, int ro
     push_event({text, control_state, {row, column}});
 }
 
+void HeadlessConsole::push_wheel(bool up) { push_event(wheel_key(up)); }
+
 InputEvent HeadlessConsole::wait_event() {
     if (auto event = poll_event()) return *event;
     // A screen that keeps waiting long after its script ended is a test

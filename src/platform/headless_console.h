@@ -24,6 +24,9 @@ public:
     void push_text(std::string_view text);
     void push_mouse(std::uint8_t event, std::uint8_t button, int row, int column,
                     std::uint16_t control_state = 0);
+    // A notch of the mouse wheel, up or down: the Up or Down key, which comes
+    // only while mouse reporting is on.
+    void push_wheel(bool up);
     std::size_t pending_events() const { return events_.size(); }
     void set_mouse_buttons(int n) { mouse_buttons_ = n; }
 

@@ -1,7 +1,6 @@
 #include "platform/terminal_console.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/ioctl.h>
 #include <unistd.h>
 
@@ -12,6 +11,7 @@
 #include "platform/cp850.h"
 #include "platform/process.h"
 #include "platform/system_clipboard.h"
+#include "platform/terminal_signals.h"
 
 namespace platform {
 
@@ -20,129 +20,89 @@ namespace {
 // A lone Esc and Alt+key both start with ESC: what has not followed within
 // this wait is not part of the sequence.
 constexpr int ESC_WAIT_MS = 25;
+// Once a sequence is under way (ESC [, ESC O, a UTF-8 character, a string)
+// its rest is waited for as long as ncurses waits by default, so that bytes
+// held up on a slow link still make their key.
+constexpr int SEQUENCE_WAIT_MS = 1000;
 
 constexpr const char* MOUSE_OFF = "\x1b[?1003l\x1b[?1000l\x1b[?1006l";
-
-// What the signal handlers need to give the terminal back, prepared while
-// nothing is in a hurry: they may only write and set the terminal mode.
-struct Restore {
-    int in_fd = -1;
-    int out_fd = -1;
-    termios saved{};
-    char bytes[160]{};
-    std::size_t length = 0;
-    volatile sig_atomic_t armed = 0;
-};
-Restore restore;
-
-void restore_terminal() {
-    if (!restore.armed) return;
-    restore.armed = 0;
-    std::size_t done = 0;
-    while (done < restore.length) {
-        const ssize_t n = ::write(restore.out_fd, restore.bytes + done, restore.length - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        done += static_cast<std::size_t>(n);
-    }
-    ::tcsetattr(restore.in_fd, TCSADRAIN, &restore.saved);
-}
-
-constexpr int fatal_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGSEGV, SIGABRT, SIGBUS, SIGFPE};
-
-// Gives the terminal back, then lets the signal do what it would have done
-// (end the process, dump core) with the handler already reset.
-void on_fatal_signal(int sig) {
-    const int saved_errno = errno;
-    restore_terminal();
-    ::raise(sig);
-    errno = saved_errno;
-}
-
-// Only there to break the wait for input, so that a resize is painted.
-void on_resize(int) {}
-
-void install_handlers() {
-    struct sigaction fatal {};
-    fatal.sa_handler = on_fatal_signal;
-    fatal.sa_flags = SA_RESETHAND | SA_NODEFER;
-    sigemptyset(&fatal.sa_mask);
-    for (const int sig : fatal_signals) ::sigaction(sig, &fatal, nullptr);
-    struct sigaction resize {};
-    resize.sa_handler = on_resize;
-    sigemptyset(&resize.sa_mask);
-    ::sigaction(SIGWINCH, &resize, nullptr);
-}
-
-void remove_handlers() {
-    for (const int sig : fatal_signals) ::signal(sig, SIG_DFL);
-    ::signal(SIGWINCH, SIG_DFL);
-}
-
-void append_number(std::string& out, int n) { out += std::to_string(n); }
-
-void append_goto(std::string& out, int row, int column) {
-    out += "\x1b[";
-    append_number(out, row);
-    out += ';';
-    append_number(out, column);
-    out += 'H';
-}
-
-// The console's colour numbers run blue, green, cyan, red; the terminal's
-// red, green, yellow, blue.
-constexpr int ansi_colour[8] = {0, 4, 2, 6, 1, 5, 3, 7};
 
 // Insert and overwrite mode must look different: a block for the large
 // sizes, an underline for the small ones.
 int shape_of(int size) { return size >= 90 ? 2 : 1; }
 
+// GNU screen erases in the default colours unless told otherwise; tmux,
+// which may run under the same TERM, erases in the current ones.
+bool erases_in_colour(const std::string& term) {
+    return term.rfind("screen", 0) != 0 || get_env("STY").empty() || !get_env("TMUX").empty();
+}
+
 }  // namespace
 
 TerminalConsole::TerminalConsole(int in_fd, int out_fd, std::string term)
-    : in_fd_(in_fd), out_fd_(out_fd), linux_console_(term.rfind("linux", 0) == 0) {}
+    : in_fd_(in_fd),
+      out_fd_(out_fd),
+      linux_console_(term.rfind("linux", 0) == 0),
+      painter_(rows(), columns(), PaintStyle{linux_console_, erases_in_colour(term)}) {}
 
 TerminalConsole::~TerminalConsole() { stop(); }
 
 bool TerminalConsole::start() {
     if (started_ || !::isatty(in_fd_) || ::tcgetattr(in_fd_, &saved_) != 0) return false;
-    termios raw = saved_;
-    raw.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INLCR | IGNCR | INPCK | ISTRIP | IXON);
-    raw.c_oflag &= ~static_cast<tcflag_t>(OPOST);
-    raw.c_cflag |= CS8;
+    raw_ = saved_;
+    raw_.c_iflag &= ~static_cast<tcflag_t>(BRKINT | ICRNL | INLCR | IGNCR | INPCK | ISTRIP | IXON);
+    raw_.c_oflag &= ~static_cast<tcflag_t>(OPOST);
+    raw_.c_cflag |= CS8;
     // ISIG off: Ctrl+C is a key (3), never the end of the program.
-    raw.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
-    raw.c_cc[VMIN] = 1;
-    raw.c_cc[VTIME] = 0;
-    if (::tcsetattr(in_fd_, TCSAFLUSH, &raw) != 0) return false;
+    raw_.c_lflag &= ~static_cast<tcflag_t>(ECHO | ICANON | IEXTEN | ISIG);
+    raw_.c_cc[VMIN] = 1;
+    raw_.c_cc[VTIME] = 0;
+    if (::tcsetattr(in_fd_, TCSAFLUSH, &raw_) != 0) return false;
 
-    std::string back = "\x1b[0m";
-    back += MOUSE_OFF;
-    back += linux_console_ ? "\x1b[?0c" : "\x1b[0 q";
-    back += "\x1b[?25h";
+    std::string leave = "\x1b[0m";
+    leave += MOUSE_OFF;
+    leave += linux_console_ ? "\x1b[?0c" : "\x1b[0 q";
+    leave += "\x1b[?25h";
     // The Linux console has no alternate screen to leave.
-    back += linux_console_ ? "\x1b[H\x1b[2J" : "\x1b[?1049l";
-    restore.in_fd = in_fd_;
-    restore.out_fd = out_fd_;
-    restore.saved = saved_;
-    restore.length = std::min(back.size(), sizeof restore.bytes);
-    std::memcpy(restore.bytes, back.data(), restore.length);
-    restore.armed = 1;
+    leave += linux_console_ ? "\x1b[H\x1b[2J" : "\x1b[?1049l";
+    terminal_signals::arm(in_fd_, out_fd_, saved_, leave);
     started_ = true;
-    install_handlers();
-    at_process_end([] { restore_terminal(); });
-
-    if (!linux_console_) pending_ += "\x1b[?1049h";
-    repaint_all_ = true;
-    flush();
+    static bool registered = false;
+    if (!registered) at_process_end([] { terminal_signals::give_back(); });
+    registered = true;
+    enter();
     return true;
+}
+
+// The program's own screen; the next flush paints all of it.
+void TerminalConsole::enter() {
+    if (!linux_console_) pending_ += "\x1b[?1049h";
+    send();
+    repaint_all_ = true;
+    painter_.forget();
+    cursor_on_ = true;
+    shape_shown_ = 0;
+    mouse_mode_shown_ = 0;
+    too_small_ = false;
+    size_shown_ = {};
+}
+
+// After a stop and `fg` (or any SIGCONT): the terminal is set up again if it
+// was given back, and the whole screen repainted, since the shell or another
+// program may have written over it.
+void TerminalConsole::take_again() {
+    terminal_signals::HoldStops hold;
+    if (terminal_signals::given_back()) {
+        ::tcsetattr(in_fd_, TCSADRAIN, &raw_);
+        terminal_signals::taken_again();
+    }
+    enter();
 }
 
 void TerminalConsole::stop() {
     if (!started_) return;
     send();
-    restore_terminal();
-    remove_handlers();
+    terminal_signals::disarm();
     started_ = false;
 }
 
@@ -153,6 +113,7 @@ Position TerminalConsole::terminal_size() const {
 }
 
 void TerminalConsole::flush() {
+    if (started_ && terminal_signals::take_continued()) take_again();
     const Position size = terminal_size();
     if (size.row < rows() || size.column < columns()) {
         paint_too_small(size);
@@ -160,7 +121,7 @@ void TerminalConsole::flush() {
         if (too_small_ || size != size_shown_) repaint_all_ = true;
         too_small_ = false;
         size_shown_ = size;
-        paint(repaint_all_);
+        paint(repaint_all_, size.column);
         repaint_all_ = false;
     }
     mouse_modes();
@@ -174,68 +135,22 @@ void TerminalConsole::paint_too_small(Position size) {
     pending_ += "\x1b[0m\x1b[?25l\x1b[H\x1b[2J";
     pending_ += cp850_to_utf8("Amplieu la finestra a 80 x 25 (ara " + std::to_string(size.column) + " x " +
                               std::to_string(size.row) + ")");
-    attr_shown_ = -1;
+    painter_.forget();
     cursor_on_ = false;
 }
 
-void TerminalConsole::append_attribute(std::string& out, std::uint8_t attr) {
-    if (attr == attr_shown_) return;
-    attr_shown_ = attr;
-    const int fg = attr & 0x0F;
-    const int bg = attr >> 4;
-    out += "\x1b[";
-    if (linux_console_) {
-        // The Linux console has no bright codes: bold brightens the
-        // foreground, blink the background.
-        out += '0';
-        if (fg & 8) out += ";1";
-        if (bg & 8) out += ";5";
-        out += ";3";
-        append_number(out, ansi_colour[fg & 7]);
-        out += ";4";
-        append_number(out, ansi_colour[bg & 7]);
-    } else {
-        append_number(out, (fg & 8 ? 90 : 30) + ansi_colour[fg & 7]);
-        out += ';';
-        append_number(out, (bg & 8 ? 100 : 40) + ansi_colour[bg & 7]);
-    }
-    out += 'm';
-}
-
-void TerminalConsole::paint(bool everything) {
-    const std::vector<Cell>& now = cells();
+void TerminalConsole::paint(bool everything, int terminal_columns) {
     std::string body;
-    if (everything) {
-        body += "\x1b[0m\x1b[H\x1b[2J";
-        attr_shown_ = -1;
-        shown_.assign(now.size(), Cell{});
-    }
-    int at_row = 0;
-    int at_column = 0;
-    for (int row = 1; row <= rows(); ++row) {
-        for (int column = 1; column <= columns(); ++column) {
-            const auto i = static_cast<std::size_t>((row - 1) * columns() + column - 1);
-            if (!everything && now[i] == shown_[i]) continue;
-            if (row != at_row || column != at_column) append_goto(body, row, column);
-            append_attribute(body, now[i].attr);
-            append_utf8(body, cp850_glyph(now[i].ch));
-            shown_[i] = now[i];
-            at_row = row;
-            // After the last column the terminal waits to wrap: place anew.
-            at_column = column < columns() ? column + 1 : 0;
-        }
-    }
-    // Hidden while cells are drawn, so it does not fly across the screen.
-    if (!body.empty() && cursor_on_) {
+    painter_.paint(cells(), everything, terminal_columns, body);
+    // Hidden while more than a row is drawn, so it does not fly across the
+    // screen; a change on one row is too quick to see.
+    if (!body.empty() && cursor_on_ && painter_.rows_painted() > 1) {
         pending_ += "\x1b[?25l";
         cursor_on_ = false;
     }
     pending_ += body;
     if (cursor_visible()) {
-        if (!body.empty() || cursor() != cursor_shown_) {
-            append_goto(pending_, cursor().row, cursor().column);
-            cursor_shown_ = cursor();
-        }
+        painter_.move_to(cursor(), pending_);
         const int shape = shape_of(cursor_size());
         if (shape != shape_shown_) {
             shape_shown_ = shape;
@@ -278,19 +193,20 @@ void TerminalConsole::send() {
 
 bool TerminalConsole::read_input(int timeout_ms) {
     while (true) {
-        pollfd p{in_fd_, POLLIN, 0};
-        const int r = ::poll(&p, 1, timeout_ms);
-        if (r < 0 && errno == EINTR) {
-            // A resize breaks an endless wait to be painted; a short wait
-            // goes on.
-            if (timeout_ms < 0) return false;
-            continue;
-        }
+        pollfd p[2] = {{in_fd_, POLLIN, 0}, {started_ ? terminal_signals::wake_fd() : -1, POLLIN, 0}};
+        const int r = ::poll(p, 2, timeout_ms);
+        if (r < 0 && errno == EINTR) continue;
         if (r <= 0) return false;
+        // A resize or a return from a stop ends an endless wait to be
+        // painted; a timed wait goes on.
+        if ((p[1].revents & POLLIN) && terminal_signals::take_wakes() && timeout_ms < 0 && !(p[0].revents & POLLIN))
+            return false;
+        if (!(p[0].revents & (POLLIN | POLLHUP | POLLERR))) continue;
         char buf[512];
         const ssize_t n = ::read(in_fd_, buf, sizeof buf);
         if (n > 0) {
             input_.append(buf, static_cast<std::size_t>(n));
+            last_input_ = std::chrono::steady_clock::now();
             return true;
         }
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
@@ -300,9 +216,10 @@ bool TerminalConsole::read_input(int timeout_ms) {
 }
 
 void TerminalConsole::decode(bool timed_out) {
-    std::size_t left = 0;
-    for (auto& e : decode_all(input_, timed_out, decoder_, left)) ready_.push_back(std::move(e));
-    input_.erase(0, input_.size() - left);
+    DecodedInput d = decode_all(input_, timed_out, decoder_);
+    for (auto& e : d.events) ready_.push_back(std::move(e));
+    input_.erase(0, input_.size() - d.left);
+    wait_ = d.wait;
 }
 
 std::optional<InputEvent> TerminalConsole::next_event(bool block) {
@@ -312,9 +229,18 @@ std::optional<InputEvent> TerminalConsole::next_event(bool block) {
             ready_.pop_front();
             if (take_event(e)) return e;
         }
-        if (!input_.empty()) {
-            // Only an unfinished sequence is left: wait briefly for the rest.
-            decode(!read_input(ESC_WAIT_MS));
+        if (wait_ != KeyWait::none) {
+            // Unfinished input: its rest is waited for, counted from the
+            // last byte that came; a look without blocking does not wait.
+            const auto waited = std::chrono::steady_clock::now() - last_input_;
+            const auto wait = std::chrono::milliseconds(wait_ == KeyWait::esc ? ESC_WAIT_MS : SEQUENCE_WAIT_MS);
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(wait - waited).count();
+            if (read_input(block && left > 0 ? static_cast<int>(left) : 0))
+                decode(false);
+            else if (block || left <= 0)
+                decode(true);
+            else
+                return std::nullopt;
             continue;
         }
         if (!block) {
@@ -336,6 +262,8 @@ void TerminalConsole::discard_keys() {
     }
     input_.clear();
     ready_.clear();
+    // A string being skipped goes on being skipped.
+    decode(false);
 }
 
 // The desktop's clipboard when a tool for it is there; else the terminal's

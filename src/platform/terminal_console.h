@@ -6,12 +6,14 @@
 
 #include <termios.h>
 
+#include <chrono>
 #include <deque>
 #include <string>
 #include <vector>
 
 #include "platform/cell_console.h"
 #include "platform/terminal_keys.h"
+#include "platform/terminal_paint.h"
 
 namespace platform {
 
@@ -45,9 +47,10 @@ protected:
 
 private:
     Position terminal_size() const;
-    void paint(bool everything);
+    void enter();
+    void take_again();
+    void paint(bool everything, int terminal_columns);
     void paint_too_small(Position size);
-    void append_attribute(std::string& out, std::uint8_t attr);
     void mouse_modes();
     void send();
     // Reads what is there, waiting up to `timeout_ms` (-1: until something
@@ -61,23 +64,23 @@ private:
     bool linux_console_;
     bool started_ = false;
     termios saved_{};
+    termios raw_{};
 
     // What the terminal shows, to send only what changed.
-    std::vector<Cell> shown_;
+    TerminalPainter painter_;
     bool repaint_all_ = true;
     bool too_small_ = false;
     Position size_shown_{};
-    Position cursor_shown_{};
     bool cursor_on_ = true;
     int shape_shown_ = 0;
-    int attr_shown_ = -1;
     int mouse_mode_shown_ = 0;
     std::string pending_;
 
     std::string input_;
     KeyDecoderState decoder_;
+    KeyWait wait_ = KeyWait::none;
+    std::chrono::steady_clock::time_point last_input_{};
     std::deque<InputEvent> ready_;
-
 };
 
 }  // namespace platform

@@ -10,7 +10,9 @@ namespace platform {
 namespace {
 
 constexpr char ESC = '\x1B';
-// A sequence longer than this without its final byte is noise.
+constexpr char BEL = '\x07';
+// A control sequence longer than this without its final byte is skipped to
+// its end rather than held.
 constexpr std::size_t MAX_SEQUENCE = 256;
 
 constexpr std::uint8_t SCAN_SHIFT_TAB = 0x0F;
@@ -120,11 +122,9 @@ InputEvent ascii_event(std::uint8_t b) {
             return char_event(' ', LEFT_CTRL);  // Ctrl+Space
         case 0x7F:
             return char_event(8, 0);  // Backspace sends DEL
-        case 8:
         case 9:
-        case 10:
         case 13:
-            return char_event(b, 0);
+            return char_event(b, 0);  // Tab and Enter, as the keys that send them
         default:
             return char_event(b, b < 32 ? LEFT_CTRL : 0);
     }
@@ -157,17 +157,18 @@ int utf8_length(std::string_view s, char32_t& ch) {
     return len;
 }
 
-DecodeStep need_more() { return {}; }
+DecodeStep need_more(KeyWait wait) { return {0, std::nullopt, wait}; }
 DecodeStep nothing(std::size_t consumed) { return {consumed, std::nullopt}; }
 DecodeStep event(std::size_t consumed, InputEvent e) { return {consumed, std::move(e)}; }
 
 // A character typed as UTF-8: its code page byte, or nothing when the code
 // page cannot hold it (control glyphs do not count as characters here).
+// Its bytes may come in more than one read: they are waited for.
 DecodeStep decode_utf8(std::string_view s, bool timed_out) {
     char32_t ch = 0;
     const int len = utf8_length(s, ch);
     if (len < 0) return nothing(1);
-    if (len == 0) return timed_out ? nothing(s.size()) : need_more();
+    if (len == 0) return timed_out ? nothing(s.size()) : need_more(KeyWait::sequence);
     const auto byte = unicode_to_cp850(ch);
     if (!byte || *byte < 0x80) return nothing(static_cast<std::size_t>(len));
     return event(static_cast<std::size_t>(len), char_event(*byte, 0));
@@ -200,25 +201,31 @@ Params parse_params(std::string_view p) {
 }
 
 // X10 and SGR mouse reports: presses only remember the button, so that a
-// release says which one went up; the wheel and the middle button are not
-// events of this console.
+// release says which one went up; the middle button is not one of this
+// console. A notch of the wheel is the Up or Down key. Reports from outside
+// the painted screen (a larger terminal) are dropped.
 std::optional<InputEvent> mouse_report(int code, int column, int row, bool release, KeyDecoderState& state) {
     std::uint16_t mods = 0;
     if (code & 4) mods |= SHIFT;
     if (code & 8) mods |= LEFT_ALT;
     if (code & 16) mods |= LEFT_CTRL;
-    if (code & 64) return std::nullopt;
-    if (row < 1) row = 1;
-    if (column < 1) column = 1;
+    const bool inside = row >= 1 && row <= SCREEN_ROWS && column >= 1 && column <= SCREEN_COLUMNS;
     const int button = code & 3;
-    if (code & 32) return mouse_event(MOUSE_MOVED, 0, row, column, mods);
+    if (code & 64) {
+        if (release || (code & 32) || button > 1 || !inside) return std::nullopt;
+        return wheel_key(button == 0);
+    }
+    if (code & 32) {
+        if (!inside) return std::nullopt;
+        return mouse_event(MOUSE_MOVED, 0, row, column, mods);
+    }
     if (release) {
         const std::uint8_t which = button == 3   ? state.pressed_button
                                    : button == 0 ? MOUSE_LEFT
                                    : button == 2 ? MOUSE_RIGHT
                                                  : 0;
         state.pressed_button = 0;
-        if (which == 0) return std::nullopt;
+        if (which == 0 || !inside) return std::nullopt;
         return mouse_event(MOUSE_RELEASED, which, row, column, mods);
     }
     state.pressed_button = button == 0 ? MOUSE_LEFT : button == 2 ? MOUSE_RIGHT : 0;
@@ -229,13 +236,13 @@ std::optional<InputEvent> mouse_report(int code, int column, int row, bool relea
 DecodeStep decode_csi(std::string_view s, bool timed_out, KeyDecoderState& state) {
     // ESC [ [ A..E: the Linux console's F1 to F5.
     if (s.size() >= 3 && s[2] == '[') {
-        if (s.size() < 4) return timed_out ? nothing(3) : need_more();
+        if (s.size() < 4) return timed_out ? nothing(3) : need_more(KeyWait::sequence);
         if (s[3] >= 'A' && s[3] <= 'E') return event(4, key_event(static_cast<std::uint8_t>(SCAN_F1 + s[3] - 'A'), 0));
         return nothing(4);
     }
     // ESC [ M b x y: X10 mouse report, coordinates offset by 32.
     if (s.size() >= 3 && s[2] == 'M') {
-        if (s.size() < 6) return timed_out ? nothing(s.size()) : need_more();
+        if (s.size() < 6) return timed_out ? nothing(s.size()) : need_more(KeyWait::sequence);
         const auto b = static_cast<unsigned char>(s[3]);
         const auto x = static_cast<unsigned char>(s[4]);
         const auto y = static_cast<unsigned char>(s[5]);
@@ -243,17 +250,23 @@ DecodeStep decode_csi(std::string_view s, bool timed_out, KeyDecoderState& state
         auto e = mouse_report(code, x - 32, y - 32, (code & 3) == 3 && !(code & 32), state);
         return {6, e};
     }
+    // A private marker (<, =, >, ?) starts a terminal's reply, never a key.
+    const bool private_marker = s.size() > 2 && s[2] >= '<' && s[2] <= '?';
     std::size_t i = 2;
     while (i < s.size()) {
         const auto c = static_cast<unsigned char>(s[i]);
         if (c >= 0x40 && c <= 0x7E) break;
-        // rxvt ends modified keys with $ (Shift), ^ (Ctrl) or @ (both).
-        if (c == '$') break;
+        // rxvt ends modified keys with $ (Shift), ^ (Ctrl) or @ (both); in a
+        // reply (DECRPM) $ is only an intermediate byte.
+        if (c == '$' && !private_marker) break;
         if (c < 0x20 || c > 0x7E) return nothing(i);  // broken off by another key
-        if (i >= MAX_SEQUENCE) return nothing(i);
+        if (i >= MAX_SEQUENCE) {
+            state.skip = KeyDecoderState::Skip::control_sequence;
+            return nothing(i);
+        }
         ++i;
     }
-    if (i >= s.size()) return timed_out ? nothing(s.size()) : need_more();
+    if (i >= s.size()) return timed_out ? nothing(s.size()) : need_more(KeyWait::sequence);
     const std::size_t len = i + 1;
     const char final = s[i];
     const std::string_view raw = s.substr(2, i - 2);
@@ -300,8 +313,9 @@ DecodeStep decode_ss3(std::string_view s, bool timed_out) {
     std::size_t i = 2;
     int mod = 0;
     while (i < s.size() && s[i] >= '0' && s[i] <= '9' && i < 4) mod = mod * 10 + (s[i++] - '0');
-    if (i >= s.size()) return timed_out ? nothing(s.size()) : need_more();
+    if (i >= s.size()) return timed_out ? nothing(s.size()) : need_more(KeyWait::sequence);
     const char final = s[i];
+    if (final < 0x40 || final > 0x7E) return nothing(i);  // broken off by another key
     const std::uint16_t mods = xterm_modifiers(mod);
     for (const auto& k : csi_finals)
         if (k.final == final && k.final != 'Z') return event(i + 1, key_event(k.scan, k.state | mods));
@@ -311,12 +325,61 @@ DecodeStep decode_ss3(std::string_view s, bool timed_out) {
     return nothing(i + 1);
 }
 
+// Inside a string, from `from`: taken up to its end, BEL or ST (ESC \\).
+// An ESC that starts anything else ends the string and is read anew. A
+// string not ended yet is taken as far as it goes and skipped on.
+DecodeStep skip_string(std::string_view s, std::size_t from, bool timed_out, KeyDecoderState& state) {
+    using Skip = KeyDecoderState::Skip;
+    for (std::size_t i = from; i < s.size(); ++i) {
+        if (s[i] == BEL) {
+            state.skip = Skip::none;
+            return nothing(i + 1);
+        }
+        if (s[i] != ESC) continue;
+        if (i + 1 == s.size()) {
+            // Perhaps the first half of ST.
+            if (timed_out) break;
+            state.skip = Skip::string;
+            return i == 0 ? need_more(KeyWait::sequence) : nothing(i);
+        }
+        state.skip = Skip::none;
+        if (s[i + 1] == '\\') return nothing(i + 2);
+        return i == 0 ? decode_terminal_input(s, timed_out, state) : nothing(i);
+    }
+    state.skip = timed_out ? Skip::none : Skip::string;
+    return nothing(s.size());
+}
+
+// The rest of an overlong control sequence, up to its final byte; another
+// key's control byte breaks it off.
+DecodeStep skip_control_sequence(std::string_view s, bool timed_out, KeyDecoderState& state) {
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c >= 0x20 && c < 0x40) continue;
+        state.skip = KeyDecoderState::Skip::none;
+        if (c >= 0x40 && c <= 0x7E) return nothing(i + 1);
+        return i == 0 ? decode_terminal_input(s, timed_out, state) : nothing(i);
+    }
+    if (timed_out) state.skip = KeyDecoderState::Skip::none;
+    return nothing(s.size());
+}
+
+// The keypad keys that type 0 to 9 with Num Lock on, by digit.
+constexpr std::array<std::uint8_t, 10> keypad_digits = {SCAN_INS,    SCAN_END,   SCAN_DOWN, SCAN_PGDN, SCAN_LEFT,
+                                                        SCAN_CENTRE, SCAN_RIGHT, SCAN_HOME, SCAN_UP,   SCAN_PGUP};
+
 // Alt with a key that types a character: letters as NUL and their scan
-// code, as the PC keyboard reports them; other characters as themselves.
+// code, as the PC keyboard reports them; digits as the keypad's keys, so
+// that the key reader composes a character by its number from Alt and
+// digits as it does from Alt and the keypad; other characters as themselves.
 InputEvent with_alt(InputEvent e) {
     e.control_state |= LEFT_ALT;
     if (e.text.size() != 1) return e;
     const char c = e.text[0];
+    if (c >= '0' && c <= '9') {
+        e.text = std::string(1, '\0') + static_cast<char>(keypad_digits[static_cast<std::size_t>(c - '0')]);
+        return e;
+    }
     if (const std::uint8_t scan = letter_scan_code(c)) {
         if (c >= 'A' && c <= 'Z') e.control_state |= SHIFT;
         e.text = std::string(1, '\0') + static_cast<char>(scan);
@@ -333,30 +396,38 @@ std::uint8_t letter_scan_code(char letter) {
 }
 
 DecodeStep decode_terminal_input(std::string_view s, bool timed_out, KeyDecoderState& state) {
-    if (s.empty()) return need_more();
+    if (s.empty()) return need_more(KeyWait::none);
+    if (state.skip == KeyDecoderState::Skip::string) return skip_string(s, 0, timed_out, state);
+    if (state.skip == KeyDecoderState::Skip::control_sequence) return skip_control_sequence(s, timed_out, state);
     const auto b0 = static_cast<unsigned char>(s[0]);
     if (b0 >= 0x80) return decode_utf8(s, timed_out);
     if (b0 != 0x1B) return event(1, ascii_event(b0));
 
-    if (s.size() == 1) return timed_out ? event(1, char_event(27, 0)) : need_more();
+    if (s.size() == 1) return timed_out ? event(1, char_event(27, 0)) : need_more(KeyWait::esc);
     const char b1 = s[1];
     if (b1 == '[' || b1 == 'O') {
         if (s.size() == 2) {
             // Nothing followed within the wait: Alt+[ or Alt+O.
             if (timed_out) return event(2, with_alt(ascii_event(static_cast<std::uint8_t>(b1))));
-            return need_more();
+            return need_more(KeyWait::sequence);
         }
         return b1 == '[' ? decode_csi(s, timed_out, state) : decode_ss3(s, timed_out);
+    }
+    // A string comes whole, in one go; the same two bytes alone are Alt
+    // with the key.
+    if (b1 == ']' || b1 == 'P' || b1 == '_' || b1 == '^') {
+        if (s.size() > 2) return skip_string(s, 2, timed_out, state);
+        if (!timed_out) return need_more(KeyWait::esc);
     }
     if (b1 == ESC) {
         // ESC ESC [ ... is Alt with a cursor or function key (older xterm
         // and rxvt); any other ESC ESC is two Esc keys.
-        if (s.size() == 2) return timed_out ? event(1, char_event(27, 0)) : need_more();
+        if (s.size() == 2) return timed_out ? event(1, char_event(27, 0)) : need_more(KeyWait::esc);
         if (s[2] != '[' && s[2] != 'O') return event(1, char_event(27, 0));
         DecodeStep inner = decode_terminal_input(s.substr(1), timed_out, state);
         if (inner.consumed == 0) return inner;
         ++inner.consumed;
-        if (inner.event && !inner.event->is_mouse()) inner.event->control_state |= LEFT_ALT;
+        if (inner.event && !inner.event->is_mouse() && !inner.event->wheel) inner.event->control_state |= LEFT_ALT;
         return inner;
     }
     // ESC and a character: Alt with that key.
@@ -367,15 +438,21 @@ DecodeStep decode_terminal_input(std::string_view s, bool timed_out, KeyDecoderS
     return inner;
 }
 
-std::vector<InputEvent> decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state, std::size_t& left) {
-    std::vector<InputEvent> out;
+DecodedInput decode_all(std::string_view bytes, bool timed_out, KeyDecoderState& state) {
+    DecodedInput out;
     while (!bytes.empty()) {
         DecodeStep step = decode_terminal_input(bytes, timed_out, state);
-        if (step.consumed == 0) break;
-        if (step.event) out.push_back(std::move(*step.event));
+        if (step.consumed == 0) {
+            out.wait = step.wait;
+            break;
+        }
+        if (step.event) out.events.push_back(std::move(*step.event));
         bytes.remove_prefix(step.consumed);
     }
-    left = bytes.size();
+    out.left = bytes.size();
+    // Nothing more came within the wait: what was being skipped has ended.
+    if (timed_out) state.skip = KeyDecoderState::Skip::none;
+    if (state.skip != KeyDecoderState::Skip::none) out.wait = KeyWait::sequence;
     return out;
 }
 

@@ -171,7 +171,7 @@ std::optional<InputEvent> Win32Console::next_event(bool block) {
             const MouseRecord mouse{m.dwMousePosition.X - h_->origin.X, m.dwMousePosition.Y - h_->origin.Y,
                                     m.dwButtonState, m.dwEventFlags, m.dwControlKeyState};
             const auto e = event_from_record(mouse, buttons_, mouse_events());
-            buttons_ = m.dwButtonState;
+            buttons_ = m.dwButtonState & 0xFFFF;  // without a wheel's distance
             if (e && take_event(*e)) return e;
         }
     }

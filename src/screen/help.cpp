@@ -6,6 +6,7 @@
 
 #include "platform/console.h"
 #include "platform/files.h"
+#include "platform/key_codes.h"
 #include "platform/process.h"
 #include "screen/colour.h"
 #include "screen/regions.h"
@@ -16,14 +17,7 @@ namespace screen {
 
 namespace {
 
-constexpr std::int16_t KEY_ESC = 27;
-constexpr std::int16_t KEY_F1 = 0x3B00;
-constexpr std::int16_t KEY_HOME = 0x4700;
-constexpr std::int16_t KEY_UP = 0x4800;
-constexpr std::int16_t KEY_PGUP = 0x4900;
-constexpr std::int16_t KEY_END = 0x4F00;
-constexpr std::int16_t KEY_DOWN = 0x5000;
-constexpr std::int16_t KEY_PGDN = 0x5100;
+using namespace platform::key_codes;
 
 // Markup bytes of a help line; they take no place on the screen.
 constexpr char HIGHLIGHT = 30;
@@ -120,7 +114,7 @@ void Viewer::run(const std::string& topic) {
     platform::Console& con = platform::console();
     for (;;) {
         con.flush();
-        const std::int16_t key = platform::key_event_code(con.wait_event());
+        const KeyCode key = platform::key_event_code(con.wait_event());
         const int first = next - page_;
         if (key == KEY_ESC) return;
         if (key == KEY_F1 && topic != "KEYGUIDE") {

@@ -41,6 +41,22 @@ TEST_F(TextHelpers, StackGivesItemsBackInReverse) {
     EXPECT_EQ(format_state.text_stack, "");
 }
 
+// A length of 65,536 or more does not fit the two length bytes: the item
+// is refused and the items below it stay poppable.
+TEST_F(TextHelpers, StackRefusesAnItemTooLongForItsLength) {
+    EXPECT_TRUE(push_text("below"));
+    EXPECT_TRUE(push_text(std::string(65535, 'm')));
+    const std::string before = format_state.text_stack;
+    for (const std::size_t size : {65536u, 65537u, 131072u + 3}) {
+        SCOPED_TRACE(size);
+        EXPECT_FALSE(push_text(std::string(size, 'x')));
+        EXPECT_EQ(format_state.text_stack, before);
+    }
+    EXPECT_EQ(pop_text(), std::string(65535, 'm'));
+    EXPECT_EQ(pop_text(), "below");
+    EXPECT_EQ(format_state.text_stack, "");
+}
+
 TEST_F(TextHelpers, StackPopWithoutAPushGivesNothing) {
     EXPECT_EQ(pop_text(), "");
     format_state.text_stack = "x";

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <sstream>
 #include <string>
@@ -88,6 +89,46 @@ const Case cases[] = {
 
 TEST(WrapText, Cases) {
     for (const auto& c : cases) EXPECT_EQ(wrapped(c.text, c.indent, c.width, c.align), c.expected) << c.name;
+}
+
+// Control characters take no width wherever they stand: each makes its line
+// one character longer and no wider. Per text, the results for "L", "N",
+// "R", "C" and "A".
+TEST(WrapText, ControlCharactersInEveryPlaceAndAlignment) {
+    struct Case {
+        const char* what;
+        std::string text;
+        int indent;
+        int width;
+        std::array<std::string, 5> expected;
+    };
+    const Case cases[] = {
+        {"at the start of a line",
+         "\033ab cde fg",
+         0,
+         5,
+         {"\033ab   cde  fg   ", "\033ab---cde--fg---", "   \033ab  cde   fg", " \033ab   cde  fg  ", "\033abcdefg"}},
+        {"inside a word",
+         "ab\001cd efgh ij",
+         0,
+         6,
+         {"ab\001cd  efgh  ij    ", "ab\001cd--efgh--ij----", "  ab\001cd  efgh    ij", " ab\001cd  efgh   ij  ",
+          "ab\001cdefghij"}},
+        {"before a gap",
+         "a\001b cd ef gh",
+         0,
+         6,
+         {"a\001b cd ef gh ", "a\001b cd-ef gh-", " a\001b cd ef gh", "a\001b cd ef gh ", "a\001b  cdef gh"}},
+        {"after the last word of a full line, with a hanging indent",
+         "ab cde\x01 fg",
+         -2,
+         6,
+         {"ab cde\x01  fg  ", "ab cde\x01  fg--", "ab cde\x01    fg", "ab cde\x01   fg ", "ab cde\x01  fg"}},
+    };
+    const char* aligns[] = {"L", "N", "R", "C", "A"};
+    for (const auto& c : cases)
+        for (std::size_t a = 0; a < 5; ++a)
+            EXPECT_EQ(wrapped(c.text, c.indent, c.width, aligns[a]), c.expected[a]) << c.what << ", " << aligns[a];
 }
 
 // A sentence of 100 characters at width 40: whole lines of 40, and no word

@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
+#include <utility>
 
 #include "platform/cp850.h"
 
@@ -100,7 +102,7 @@ TEST(ConsoleRecords, MouseReleasesAndMovesWithTheirPosition) {
         {"drag is a movement", {9, 4, 1, 1, 0}, 1, ALL_MOUSE, MOUSE_MOVED, 0},
         {"press", {9, 4, 1, 0, 0}, 0, ALL_MOUSE, 0, 0},
         {"middle button release", {9, 4, 0, 0, 0}, 4, ALL_MOUSE, 0, 0},
-        {"wheel", {9, 4, 0, 4, 0}, 0, ALL_MOUSE, 0, 0},
+        {"horizontal wheel", {9, 4, 120u << 16, 8, 0}, 0, ALL_MOUSE, 0, 0},
         {"movement not reported", {9, 4, 0, 1, 0}, 0, REPORT_LEFT_RELEASE | REPORT_RIGHT_RELEASE, 0, 0},
         {"right release not reported", {9, 4, 0, 0, 0}, 2, REPORT_MOVES | REPORT_LEFT_RELEASE, 0, 0},
     };
@@ -116,6 +118,42 @@ TEST(ConsoleRecords, MouseReleasesAndMovesWithTheirPosition) {
         EXPECT_EQ(e->text, (std::string{'\xFF', '\xFF', static_cast<char>(c.event), static_cast<char>(c.button)}));
         EXPECT_EQ(e->mouse, (Position{5, 10}));  // 1-based row and column
     }
+}
+
+// A notch of the wheel is the Up or Down key, with no modifiers, whatever
+// events were chosen; whether it reaches the program is up to reporting.
+TEST(ConsoleRecords, WheelGivesUpOrDown) {
+    const struct {
+        const char* what;
+        std::uint32_t buttons;
+        const char* text;
+    } cases[] = {
+        {"one notch away from the user", 120u << 16, "\0\x48"},
+        {"one notch towards the user", 0xFF88u << 16, "\0\x50"},
+        {"with the left button held", 120u << 16 | 1, "\0\x48"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const auto e = event_from_record(MouseRecord{9, 4, c.buttons, 4, LEFT_CTRL}, 0, 0);
+        ASSERT_TRUE(e.has_value());
+        EXPECT_EQ(e->text, std::string(c.text, 2));
+        EXPECT_EQ(e->control_state, 0);
+        EXPECT_TRUE(e->wheel);
+        EXPECT_FALSE(e->is_mouse());
+    }
+}
+
+// Outside the 80 x 25 screen (a larger window) nothing is delivered, and
+// no coordinate overflows on its way to 1-based.
+TEST(ConsoleRecords, MouseOutsideTheScreenGivesNothing) {
+    constexpr int most = std::numeric_limits<int>::max();
+    constexpr int least = std::numeric_limits<int>::min();
+    const std::pair<int, int> places[] = {{80, 0}, {0, 25}, {-1, 3}, {3, -1}, {most, most}, {least, least}, {most, 0}};
+    for (const auto& [x, y] : places)
+        for (const std::uint32_t flags : {0u, 1u, 4u}) {
+            SCOPED_TRACE(std::to_string(x) + ", " + std::to_string(y) + " flags " + std::to_string(flags));
+            EXPECT_FALSE(event_from_record(MouseRecord{x, y, 120u << 16, flags, 0}, 3, ALL_MOUSE).has_value());
+        }
 }
 
 TEST(ConsoleRecords, MouseCornersAndControlState) {

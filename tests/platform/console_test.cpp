@@ -128,6 +128,26 @@ TEST(HeadlessConsole, MouseEventsOnlyWhileReportingAndChosen) {
     EXPECT_FALSE(c.poll_event().has_value());
 }
 
+// The wheel's keys come, like mouse events, only while reporting is on;
+// they leave the mouse position alone.
+TEST(HeadlessConsole, WheelGivesUpAndDownOnlyWhileReporting) {
+    HeadlessConsole c;
+    c.push_wheel(true);
+    c.push_char('x');
+    EXPECT_EQ(c.wait_event().text, "x");
+    c.choose_mouse_events(REPORT_LEFT_RELEASE);
+    c.set_mouse_reporting(true);
+    c.push_wheel(true);
+    c.push_wheel(false);
+    InputEvent e = c.wait_event();
+    EXPECT_EQ(e.text, std::string("\0\x48", 2));
+    EXPECT_EQ(e.control_state, 0);
+    EXPECT_FALSE(e.is_mouse());
+    e = c.wait_event();
+    EXPECT_EQ(e.text, std::string("\0\x50", 2));
+    EXPECT_EQ(c.mouse_position(), (Position{0, 0}));
+}
+
 TEST(HeadlessConsole, KeysWithControlStatePollAndDiscard) {
     HeadlessConsole c;
     c.push_scan(0x3B, SHIFT);

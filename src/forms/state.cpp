@@ -1,0 +1,7 @@
+#include "forms/state.h"
+
+namespace forms {
+
+FormsState forms_state;
+
+}  // namespace forms
