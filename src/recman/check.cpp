@@ -46,7 +46,7 @@ std::int16_t walk_key(OpenFile& f, std::size_t k, bool forward, std::int64_t lim
 
 }  // namespace
 
-std::int16_t check_file(const PositionBlock& block, std::vector<std::string>& problems) {
+std::int16_t verify_file(const PositionBlock& block, std::vector<std::string>& problems) {
     OpenFile* f = open_file_of(block);
     if (!f) return STATUS_FILE_NOT_OPEN;
     if (const auto status = f->storage->verify(problems); status != STATUS_OK) return status;

@@ -14,6 +14,6 @@ namespace recman {
 
 // 0 when the check ran (`problems` then says what is wrong, if anything);
 // otherwise the status that stopped it (3 when the block names no open file).
-std::int16_t check_file(const platform::PositionBlock& block, std::vector<std::string>& problems);
+std::int16_t verify_file(const platform::PositionBlock& block, std::vector<std::string>& problems);
 
 }  // namespace recman

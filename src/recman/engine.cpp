@@ -111,7 +111,7 @@ std::int16_t stat_file(OpenFile& f, const Buffers& b) {
 // Takes the single-record lock of this open for the row.
 std::int16_t lock_row(OpenFile& f, RowId id) {
     if (f.locked == id) return STATUS_OK;
-    if (f.storage->lock_record(id) != STATUS_OK) return STATUS_RECORD_LOCKED;
+    if (const auto status = f.storage->lock_record(id); status != STATUS_OK) return status;
     if (f.locked != 0) f.storage->unlock_record(f.locked);
     f.locked = id;
     return STATUS_OK;
@@ -176,7 +176,7 @@ std::int16_t read_record(OpenFile& f, const Buffers& b, std::int16_t operation, 
                                                       : Seek::AtOrAfter;
     }
     if (lock) {
-        if (const auto status = f.storage->check_file(); status != STATUS_OK) return status;
+        if (const auto status = f.storage->check_file_free(); status != STATUS_OK) return status;
     }
     Row row;
     const auto status = f.storage->seek(k, how, value, id, lock, row);
@@ -199,7 +199,7 @@ std::int16_t get_direct(OpenFile& f, const Buffers& b, bool lock) {
         position = position << 8 | static_cast<std::uint8_t>(b.data[static_cast<std::size_t>(i)]);
     if (position == 0 || position > 0x7FFFFFFFu) return STATUS_INVALID_RECORD_ADDRESS;
     if (lock) {
-        if (const auto status = f.storage->check_file(); status != STATUS_OK) return status;
+        if (const auto status = f.storage->check_file_free(); status != STATUS_OK) return status;
     }
     Row row;
     if (const auto status = f.storage->read(position, row); status != STATUS_OK) return status;
@@ -210,7 +210,7 @@ std::int16_t get_position(OpenFile& f, const Buffers& b, bool lock) {
     if (!f.current) return STATUS_INVALID_POSITIONING;
     if (b.room() < 4) return STATUS_DATA_BUFFER_TOO_SHORT;
     if (lock) {
-        if (const auto status = f.storage->check_file(); status != STATUS_OK) return status;
+        if (const auto status = f.storage->check_file_free(); status != STATUS_OK) return status;
         if (const auto status = lock_row(f, f.position_id); status != STATUS_OK) return status;
     }
     const auto position = static_cast<std::uint32_t>(f.position_id);

@@ -37,8 +37,9 @@ public:
     // Without waiting; false when another holder's lock is in the way.
     bool try_lock(std::uint64_t offset, bool exclusive);
     void unlock(std::uint64_t offset);
-    // Whether another holder has an exclusive lock on the byte.
-    bool locked_by_other(std::uint64_t offset);
+    // Whether another holder has an exclusive lock on the byte, or (`to_end`)
+    // on any byte from it on.
+    bool locked_by_other(std::uint64_t offset, bool to_end = false);
 
 private:
 #ifdef _WIN32

@@ -67,12 +67,13 @@ bool LockFile::is_open() const { return fd_ >= 0; }
 
 namespace {
 
-struct flock byte_lock(short type, std::uint64_t offset) {
+// One byte, or (length 0) every byte from the offset on.
+struct flock byte_lock(short type, std::uint64_t offset, off_t length = 1) {
     struct flock fl {};
     fl.l_type = type;
     fl.l_whence = SEEK_SET;
     fl.l_start = static_cast<off_t>(offset);
-    fl.l_len = 1;
+    fl.l_len = length;
     return fl;
 }
 
@@ -97,9 +98,9 @@ void LockFile::unlock(std::uint64_t offset) {
     lock_call(fd_, F_OFD_SETLK, fl);
 }
 
-bool LockFile::locked_by_other(std::uint64_t offset) {
+bool LockFile::locked_by_other(std::uint64_t offset, bool to_end) {
     if (fd_ < 0) return false;
-    struct flock fl = byte_lock(F_RDLCK, offset);
+    struct flock fl = byte_lock(F_RDLCK, offset, to_end ? 0 : 1);
     if (lock_call(fd_, F_OFD_GETLK, fl) != 0) return false;
     return fl.l_type != F_UNLCK;
 }

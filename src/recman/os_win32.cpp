@@ -99,11 +99,15 @@ void LockFile::unlock(std::uint64_t offset) {
     ::UnlockFileEx(static_cast<HANDLE>(handle_), 0, 1, 0, &ov);
 }
 
-bool LockFile::locked_by_other(std::uint64_t offset) {
+bool LockFile::locked_by_other(std::uint64_t offset, bool to_end) {
     // No query exists: a shared lock that cannot be had says it. The callers
     // never ask about a byte this handle holds itself.
-    if (!try_lock(offset, false)) return true;
-    unlock(offset);
+    if (!handle_) return false;
+    OVERLAPPED ov = at(offset);
+    const DWORD low = to_end ? 0xFFFFFFFFu : 1, high = to_end ? 0x7FFFFFFFu : 0;
+    if (!::LockFileEx(static_cast<HANDLE>(handle_), LOCKFILE_FAIL_IMMEDIATELY, 0, low, high, &ov)) return true;
+    ov = at(offset);
+    ::UnlockFileEx(static_cast<HANDLE>(handle_), 0, low, high, &ov);
     return false;
 }
 

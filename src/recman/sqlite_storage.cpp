@@ -5,15 +5,19 @@
 //   PRAGMA application_id  our mark; a database without it is not ours (30)
 //   PRAGMA user_version    the schema version below
 //   meta(layout, owner, key_count, unique_keys)      one row
-//   records(id INTEGER PRIMARY KEY, data, k0, k1, ...)
-//   key<k>: UNIQUE INDEX on (k<k>), or INDEX on (k<k>, id) with duplicates
+//   records(k0, id, data, k1, ...), WITHOUT ROWID, primary key (k0) when
+//       key 0 is unique, else (k0, id)
+//   position: UNIQUE INDEX on (id)
+//   key<k> for k from 1: UNIQUE INDEX on (k<k>), or INDEX on (k<k>, id)
 //
-// The row id is the record's position; k<k> holds key k in collating form,
-// so that the index's byte order is the key order and (k<k>, id) orders
-// duplicates. Locks between processes are byte-range locks on the companion
-// file "<file>-lck": byte 0 shared by every open (exclusive for an exclusive
-// open), byte 1 exclusive while a transaction holds the file, byte 16 + id
-// for the lock of a record. The system drops them when a process ends.
+// id is the record's position (from 1, the highest in use plus one for a new
+// record); k<k> holds key k in collating form, so that byte order is key
+// order and (k<k>, id) orders duplicates. The table is kept in the order of
+// key 0: reading along it never leaves the table. Locks between processes
+// are byte-range locks on the companion file "<file>-lck": byte 0 shared by
+// every open (exclusive for an exclusive open), byte 1 exclusive while a
+// transaction holds the file, byte 16 + id for the lock of a record. The
+// system drops them when a process ends.
 //
 // No statement stays open between calls: a scan reads rows ahead in small,
 // growing batches, so no read snapshot outlives a call, and another
@@ -129,16 +133,34 @@ const char* const META_SQL =
     "CREATE TABLE meta(layout BLOB NOT NULL, owner BLOB NOT NULL, key_count INTEGER NOT NULL, "
     "unique_keys INTEGER NOT NULL)";
 
-std::string records_sql(std::size_t key_count) {
-    std::string sql = "CREATE TABLE records(id INTEGER PRIMARY KEY, data BLOB NOT NULL";
-    for (std::size_t k = 0; k < key_count; ++k) sql += ", " + column(k) + " BLOB NOT NULL";
-    return sql + ")";
+// Records are kept in the order of key 0 (the table's primary key), so that
+// reading along key 0 reads the table in order; the position is a column of
+// its own with an index; every other key is an index.
+// The key columns come first: SQLite's integrity check misreads a table
+// without row ids whose primary key does not lead.
+std::string records_sql(std::size_t key_count, std::uint32_t unique_keys) {
+    std::string sql = "CREATE TABLE records(k0 BLOB NOT NULL, id INTEGER NOT NULL, data BLOB NOT NULL";
+    for (std::size_t k = 1; k < key_count; ++k) sql += ", " + column(k) + " BLOB NOT NULL";
+    return sql + ", PRIMARY KEY(k0" + (unique_keys & 1 ? "" : ", id") + ")) WITHOUT ROWID";
 }
+
+const char* const POSITION_SQL = "CREATE UNIQUE INDEX position ON records(id)";
 
 std::string index_sql(std::size_t key, bool unique) {
     const std::string name = "key" + std::to_string(key);
     return unique ? "CREATE UNIQUE INDEX " + name + " ON records(" + column(key) + ")"
                   : "CREATE INDEX " + name + " ON records(" + column(key) + ", id)";
+}
+
+// A new record takes the position after the highest in use: found by the
+// insert itself, or given (?1) inside a transaction, which counts on from
+// the highest it found.
+std::string insert_sql(std::size_t key_count, bool given) {
+    std::string sql = "INSERT INTO records(id, data";
+    for (std::size_t k = 0; k < key_count; ++k) sql += ", " + column(k);
+    sql += given ? ") VALUES(?1, ?2" : ") VALUES((SELECT coalesce(max(id), 0) + 1 FROM records), ?2";
+    for (std::size_t k = 0; k < key_count; ++k) sql += ", ?" + std::to_string(k + 3);
+    return sql + (given ? ")" : ") RETURNING id");
 }
 
 struct Meta {
@@ -171,8 +193,9 @@ int check_schema(sqlite3* db, Meta& meta, std::int16_t& status) {
     meta.key_count = static_cast<std::size_t>(keys);
     meta.unique_keys = static_cast<std::uint32_t>(unique);
 
-    std::map<std::string, std::string> expected{{"meta", META_SQL}, {"records", records_sql(meta.key_count)}};
-    for (std::size_t k = 0; k < meta.key_count; ++k)
+    std::map<std::string, std::string> expected{
+        {"meta", META_SQL}, {"records", records_sql(meta.key_count, meta.unique_keys)}, {"position", POSITION_SQL}};
+    for (std::size_t k = 1; k < meta.key_count; ++k)
         expected["key" + std::to_string(k)] = index_sql(k, meta.unique_keys >> k & 1);
     Statement schema;
     if ((rc = schema.prepare(db, "SELECT name, sql FROM sqlite_schema")) != SQLITE_OK) return rc;
@@ -215,11 +238,23 @@ public:
         const int rc = check_schema(db, meta, status);
         return rc != SQLITE_OK ? status_of(rc) : status;
     }
-    // A prepared statement of this connection, or nullptr with the status.
-    const Statement* statement(const std::string& sql, std::int16_t& status);
+    // A prepared statement of this connection (prepared at its first use),
+    // or nullptr with the status.
+    const Statement* statement(std::size_t which, std::int16_t& status);
 
     // Forgets the rows read ahead after a write; `keep` keeps its own.
     void changed(const SqliteHandle* keep);
+    // Runs a statement that takes one value and gives no rows.
+    template <typename Value>
+    std::int16_t write(std::size_t which, const Value& value) {
+        std::int16_t status = STATUS_OK;
+        const Statement* s = statement(which, status);
+        if (!s) return status;
+        s->bind(1, value);
+        const int rc = s->step();
+        s->reset();
+        return status_of(rc);
+    }
 
     SqliteStorage& storage;
     const std::string name;
@@ -231,9 +266,14 @@ public:
     bool count_known = false;
     std::int64_t count = 0;
     std::int64_t count_version = 0;
+    // In a transaction: the position the next record takes (0: not known),
+    // and whether another open may hold record locks (else a delete need not
+    // look for them).
+    RowId next_id = 0;
+    bool locks_elsewhere = true;
 
 private:
-    std::map<std::string, std::unique_ptr<Statement>> statements_;
+    std::vector<std::unique_ptr<Statement>> statements_;
 };
 
 class SqliteStorage : public Storage {
@@ -308,6 +348,46 @@ std::string query_sql(std::size_t key, Query q) {
     }
 }
 
+// The statements of a connection: these, then QUERY_COUNT for each key.
+enum Named {
+    READ_ROW,
+    INSERT_ROW,
+    INSERT_ROW_AT,
+    HIGHEST_ID,
+    DELETE_ROW,
+    SET_OWNER,
+    COUNT_ROWS,
+    DATA_VERSION,
+    NAMED_COUNT
+};
+
+std::size_t query_statement(std::size_t key, Query q) { return NAMED_COUNT + key * QUERY_COUNT + q; }
+
+std::string statement_sql(std::size_t which, const Meta& meta) {
+    switch (which) {
+        case READ_ROW:
+            return "SELECT id, data FROM records WHERE id = ?1";
+        case INSERT_ROW:
+            return insert_sql(meta.key_count, false);
+        case INSERT_ROW_AT:
+            return insert_sql(meta.key_count, true);
+        case HIGHEST_ID:
+            return "SELECT coalesce(max(id), 0) FROM records";
+        case DELETE_ROW:
+            return "DELETE FROM records WHERE id = ?1";
+        case SET_OWNER:
+            return "UPDATE meta SET owner = ?1";
+        case COUNT_ROWS:
+            return "SELECT count(*) FROM records";
+        case DATA_VERSION:
+            return "PRAGMA data_version";
+        default: {
+            const std::size_t n = which - NAMED_COUNT;
+            return query_sql(n / QUERY_COUNT, static_cast<Query>(n % QUERY_COUNT));
+        }
+    }
+}
+
 class SqliteHandle : public StorageHandle {
 public:
     SqliteHandle(std::shared_ptr<SqliteFile> file) : file_(std::move(file)), locks_(file_->name) {
@@ -329,7 +409,7 @@ public:
     std::int16_t erase(RowId id) override;
     std::int16_t lock_record(RowId id) override;
     void unlock_record(RowId id) override;
-    std::int16_t check_file() override;
+    std::int16_t check_file_free() override;
     std::int16_t set_owner(std::string_view owner) override;
     std::int16_t verify(std::vector<std::string>& problems) override;
 
@@ -338,7 +418,7 @@ public:
 private:
     std::int16_t join() { return file_->storage.join(file_); }
     const Statement* query(std::size_t key, Query q, std::int16_t& status) {
-        return file_->statement(query_sql(key, q), status);
+        return file_->statement(query_statement(key, q), status);
     }
     // Runs one query into the rows read ahead, up to `limit` rows in all.
     int collect(const Statement& s, std::size_t limit);
@@ -365,16 +445,21 @@ std::int16_t SqliteFile::open() {
     // WAL mode is kept in the file; a file put back from elsewhere may need it again.
     if ((rc = run(db, "PRAGMA journal_mode=WAL")) != SQLITE_OK) return status_of(rc);
     if ((rc = run(db, "PRAGMA synchronous=FULL")) != SQLITE_OK) return status_of(rc);
+    // Reading along a key visits the rows' pages out of their order: a
+    // cache that holds a file of some 100,000 records reads each page once.
+    if ((rc = run(db, "PRAGMA cache_size=-16384")) != SQLITE_OK) return status_of(rc);
     return STATUS_OK;
 }
 
-const Statement* SqliteFile::statement(const std::string& sql, std::int16_t& status) {
-    auto& slot = statements_[sql];
+const Statement* SqliteFile::statement(std::size_t which, std::int16_t& status) {
+    if (statements_.size() <= which) statements_.resize(which + 1);
+    auto& slot = statements_[which];
     if (!slot) slot = std::make_unique<Statement>();
     // A failed preparation (a busy schema read) is tried again next time.
     if (!slot->ready()) {
-        if (const int rc = slot->prepare(db, sql); rc != SQLITE_OK) {
-            status = status_of(rc);
+        const int rc = slot->prepare(db, statement_sql(which, meta));
+        if (rc != SQLITE_OK || !slot->ready()) {
+            status = rc != SQLITE_OK ? status_of(rc) : platform::STATUS_IO_ERROR;
             return nullptr;
         }
     }
@@ -390,6 +475,9 @@ void SqliteFile::changed(const SqliteHandle* keep) {
 std::int16_t SqliteStorage::join(const std::shared_ptr<SqliteFile>& file) {
     if (!in_transaction || file->joined) return STATUS_OK;
     if (!file->locks.try_lock(TRANSACTION_BYTE, true)) return platform::STATUS_FILE_LOCKED;
+    // A record lock taken after this look sees the transaction and gives way
+    // (lock_record), so none can appear unseen until the transaction ends.
+    file->locks_elsewhere = file->locks.locked_by_other(RECORD_BYTES, true);
     if (const int rc = run(file->db, "BEGIN IMMEDIATE"); rc != SQLITE_OK) {
         file->locks.unlock(TRANSACTION_BYTE);
         return status_of(rc);
@@ -410,6 +498,7 @@ std::int16_t SqliteStorage::finish(bool commit) {
         if (sqlite3_get_autocommit(file->db) == 0) run(file->db, "ROLLBACK");
         file->locks.unlock(TRANSACTION_BYTE);
         file->joined = false;
+        file->next_id = 0;
         file->changed(nullptr);
     }
     joined_.clear();
@@ -468,8 +557,8 @@ std::int16_t SqliteStorage::create(std::string_view path, const NewFile& file, b
     configure(db);
     std::string script = "PRAGMA application_id=" + std::to_string(APPLICATION_ID) +
                          ";PRAGMA user_version=" + std::to_string(SCHEMA_VERSION) + ";BEGIN;" + META_SQL + ";" +
-                         records_sql(file.key_count) + ";";
-    for (std::size_t k = 0; k < file.key_count; ++k) script += index_sql(k, file.unique_keys >> k & 1) + ";";
+                         records_sql(file.key_count, file.unique_keys) + ";" + POSITION_SQL + ";";
+    for (std::size_t k = 1; k < file.key_count; ++k) script += index_sql(k, file.unique_keys >> k & 1) + ";";
     rc = run(db, script.c_str());
     if (rc == SQLITE_OK) {
         Statement meta;
@@ -501,16 +590,23 @@ std::int16_t SqliteStorage::create(std::string_view path, const NewFile& file, b
 
 std::int16_t SqliteHandle::count_records(std::int64_t& count) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
-    // Counting walks the whole index; it is counted again only when a write
+    // Counting walks a whole index; it is counted again only when a write
     // of this process or a commit of another (data_version) has come between.
-    std::int64_t version = 0;
-    if (const int rc = query_integer(file_->db, "PRAGMA data_version", version); rc != SQLITE_OK) return status_of(rc);
-    if (!file_->count_known || file_->count_version != version) {
-        std::int64_t n = 0;
-        if (const int rc = query_integer(file_->db, "SELECT count(*) FROM records", n); rc != SQLITE_OK)
-            return status_of(rc);
+    std::int16_t status = STATUS_OK;
+    const Statement* version = file_->statement(DATA_VERSION, status);
+    const Statement* rows = file_->statement(COUNT_ROWS, status);
+    if (!version || !rows) return status;
+    int rc = version->step();
+    const std::int64_t now = version->integer(0);
+    version->reset();
+    if (rc != SQLITE_ROW) return status_of(rc);
+    if (!file_->count_known || file_->count_version != now) {
+        rc = rows->step();
+        const std::int64_t n = rows->integer(0);
+        rows->reset();
+        if (rc != SQLITE_ROW) return status_of(rc);
         file_->count = n;
-        file_->count_version = version;
+        file_->count_version = now;
         file_->count_known = true;
     }
     count = file_->count;
@@ -520,7 +616,7 @@ std::int16_t SqliteHandle::count_records(std::int64_t& count) {
 std::int16_t SqliteHandle::read(RowId id, Row& row) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
     std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement("SELECT id, data FROM records WHERE id = ?1", status);
+    const Statement* s = file_->statement(READ_ROW, status);
     if (!s) return status;
     s->bind(1, id);
     const int rc = s->step();
@@ -627,26 +723,36 @@ std::int16_t SqliteHandle::seek(std::size_t key, Seek how, std::string_view valu
 std::int16_t SqliteHandle::insert(std::string_view record, std::span<const std::string> keys, RowId& id) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
     if (keys.size() != file_->meta.key_count) return platform::STATUS_IO_ERROR;
-    std::string sql = "INSERT INTO records(data";
-    for (std::size_t k = 0; k < keys.size(); ++k) sql += ", " + column(k);
-    sql += ") VALUES(?1";
-    for (std::size_t k = 0; k < keys.size(); ++k) sql += ", ?" + std::to_string(k + 2);
     std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement(sql + ")", status);
-    const Statement* undo = file_->statement("DELETE FROM records WHERE id = ?1", status);
-    if (!s || !undo) return status;
-    s->bind(1, record);
-    for (std::size_t k = 0; k < keys.size(); ++k) s->bind(static_cast<int>(k + 2), keys[k]);
-    const int rc = s->step();
-    s->reset();
+    const bool given = file_->joined;
+    const Statement* s = file_->statement(given ? INSERT_ROW_AT : INSERT_ROW, status);
+    if (!s) return status;
+    if (given && file_->next_id == 0) {
+        const Statement* highest = file_->statement(HIGHEST_ID, status);
+        if (!highest) return status;
+        const int rc = highest->step();
+        const RowId found = highest->integer(0);
+        highest->reset();
+        if (rc != SQLITE_ROW) return status_of(rc);
+        file_->next_id = found + 1;
+    }
+    // Positions are 32-bit: a file that has used them all is full.
+    if (given && file_->next_id > MAX_ROW_ID) return platform::STATUS_DISK_FULL;
     file_->changed(nullptr);
+    if (given) s->bind(1, file_->next_id);
+    s->bind(2, record);
+    for (std::size_t k = 0; k < keys.size(); ++k) s->bind(static_cast<int>(k + 3), keys[k]);
+    int rc = s->step();
+    id = file_->next_id;
+    if (rc == SQLITE_ROW) {
+        id = s->integer(0);
+        rc = s->step();
+    }
+    s->reset();
     if (rc != SQLITE_DONE) return status_of(rc);
-    id = sqlite3_last_insert_rowid(file_->db);
+    if (given) ++file_->next_id;
     if (id > MAX_ROW_ID) {
-        // Positions are 32-bit: a file that has used them all is full.
-        undo->bind(1, id);
-        undo->step();
-        undo->reset();
+        file_->write(DELETE_ROW, id);
         return platform::STATUS_DISK_FULL;
     }
     return STATUS_OK;
@@ -654,15 +760,10 @@ std::int16_t SqliteHandle::insert(std::string_view record, std::span<const std::
 
 std::int16_t SqliteHandle::erase(RowId id) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
-    if (!holds(id) && locks_.locked_by_other(RECORD_BYTES + static_cast<std::uint64_t>(id)))
+    if (!holds(id) && (!file_->joined || file_->locks_elsewhere) &&
+        locks_.locked_by_other(RECORD_BYTES + static_cast<std::uint64_t>(id)))
         return platform::STATUS_RECORD_LOCKED;
-    std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement("DELETE FROM records WHERE id = ?1", status);
-    if (!s) return status;
-    s->bind(1, id);
-    const int rc = s->step();
-    s->reset();
-    if (rc != SQLITE_DONE) return status_of(rc);
+    if (const std::int16_t status = file_->write(DELETE_ROW, id); status != STATUS_OK) return status;
     if (sqlite3_changes(file_->db) == 0) return platform::STATUS_CONFLICT;
     // The rows this handle read ahead follow the one it deleted: still good.
     file_->changed(ahead.last_id == id ? this : nullptr);
@@ -672,7 +773,14 @@ std::int16_t SqliteHandle::erase(RowId id) {
 
 std::int16_t SqliteHandle::lock_record(RowId id) {
     if (holds(id)) return STATUS_OK;
-    if (!locks_.try_lock(RECORD_BYTES + static_cast<std::uint64_t>(id), true)) return platform::STATUS_RECORD_LOCKED;
+    const std::uint64_t byte = RECORD_BYTES + static_cast<std::uint64_t>(id);
+    if (!locks_.try_lock(byte, true)) return platform::STATUS_RECORD_LOCKED;
+    // Taken first, looked at the transaction second: see join.
+    if (check_file_free() != STATUS_OK) {
+        locks_.unlock(byte);
+        return platform::STATUS_FILE_LOCKED;
+    }
+    if (file_->joined) file_->locks_elsewhere = true;
     locked_.push_back(id);
     return STATUS_OK;
 }
@@ -683,7 +791,7 @@ void SqliteHandle::unlock_record(RowId id) {
     std::erase(locked_, id);
 }
 
-std::int16_t SqliteHandle::check_file() {
+std::int16_t SqliteHandle::check_file_free() {
     if (file_->joined) return STATUS_OK;
     return locks_.locked_by_other(TRANSACTION_BYTE) ? platform::STATUS_FILE_LOCKED : STATUS_OK;
 }
@@ -692,13 +800,7 @@ std::int16_t SqliteHandle::set_owner(std::string_view owner) {
     if (const std::int16_t status = join(); status != STATUS_OK) return status;
     if (const std::int16_t status = file_->reload_meta(); status != STATUS_OK) return status;
     if (!file_->meta.owner.empty()) return platform::STATUS_INVALID_OWNER;
-    std::int16_t status = STATUS_OK;
-    const Statement* s = file_->statement("UPDATE meta SET owner = ?1", status);
-    if (!s) return status;
-    s->bind(1, owner);
-    const int rc = s->step();
-    s->reset();
-    if (rc != SQLITE_DONE) return status_of(rc);
+    if (const std::int16_t status = file_->write(SET_OWNER, owner); status != STATUS_OK) return status;
     file_->meta.owner = owner;
     return STATUS_OK;
 }

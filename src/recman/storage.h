@@ -72,11 +72,12 @@ public:
     // 0, 84 when another holder has the record locked, 80 when the row is gone.
     virtual std::int16_t erase(RowId id) = 0;
 
-    // Record locks of this handle: 0, or 84 when another holder has it.
+    // Record locks of this handle: 0; 84 when another holder has it; 85
+    // while another process holds the file in a transaction.
     virtual std::int16_t lock_record(RowId id) = 0;
     virtual void unlock_record(RowId id) = 0;
     // 0, or 85 while another process holds the file in a transaction.
-    virtual std::int16_t check_file() = 0;
+    virtual std::int16_t check_file_free() = 0;
     // 0, or 51 when the file already has an owner.
     virtual std::int16_t set_owner(std::string_view owner) = 0;
     // The backend's own check of the file's structure: adds what it finds

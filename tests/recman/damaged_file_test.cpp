@@ -57,7 +57,7 @@ TEST_F(Damaged, AlteredFilesOfOursAreRefused) {
         "PRAGMA user_version=2",
         "CREATE TABLE extra(x)",
         "CREATE TRIGGER t AFTER INSERT ON records BEGIN DELETE FROM records; END",
-        "DROP INDEX key0",
+        "DROP INDEX position",
         "DELETE FROM meta",
         "INSERT INTO meta SELECT * FROM meta",
         "UPDATE meta SET key_count = 2",

@@ -177,22 +177,39 @@ TEST_F(Engine, ReadsFindKeysInKeyOrder) {
 }
 
 TEST_F(Engine, DuplicatesKeepOneOrderInBothDirections) {
-    // Key 1 (description) has duplicates: "Y" three times, inserted apart.
-    insert_all(c, {row("A1", "X"), row("B1", "Y"), row("C1", "Z"), row("B2", "Y"), row("B3", "Y")});
-    ASSERT_EQ(c.get(OP_GET_FIRST, 1), 0);
-    std::vector<std::string> walk{code_of(c.record)};
-    for (std::int16_t op : {OP_GET_NEXT, OP_GET_NEXT, OP_GET_PREVIOUS, OP_GET_PREVIOUS, OP_GET_NEXT, OP_GET_NEXT,
-                            OP_GET_NEXT, OP_GET_NEXT, OP_GET_PREVIOUS, OP_GET_PREVIOUS, OP_GET_NEXT}) {
-        ASSERT_EQ(c.get(op, 1), 0);
-        walk.push_back(code_of(c.record));
-    }
-    EXPECT_EQ(walk, (std::vector<std::string>{"A1", "B1", "B2", "B1", "A1", "B1", "B2", "B3", "C1", "B3", "B2", "B3"}));
+    // Duplicates on a later key (key 1 of the expense layout), and on the
+    // first key (a layout whose key 0 is the description).
+    Client first_key;
+    ASSERT_EQ(first_key.create(dir.path() + "d.dat", make_spec(27, {{{3, 25, DUPLICATES}}, {{1, 2, 0}}})), 0);
+    ASSERT_EQ(first_key.open(dir.path() + "d.dat"), 0);
+    for (auto [client, key] : {std::pair<Client*, std::int8_t>{&c, 1}, {&first_key, 0}}) {
+        SCOPED_TRACE(key);
+        Client& f = *client;
+        insert_all(f, {row("A1", "X"), row("B1", "Y"), row("C1", "Z"), row("B2", "Y"), row("B3", "Y")});
+        ASSERT_EQ(f.get(OP_GET_FIRST, key), 0);
+        std::vector<std::string> walk{code_of(f.record)};
+        for (std::int16_t op : {OP_GET_NEXT, OP_GET_NEXT, OP_GET_PREVIOUS, OP_GET_PREVIOUS, OP_GET_NEXT, OP_GET_NEXT,
+                                OP_GET_NEXT, OP_GET_NEXT, OP_GET_PREVIOUS, OP_GET_PREVIOUS, OP_GET_NEXT}) {
+            ASSERT_EQ(f.get(op, key), 0);
+            walk.push_back(code_of(f.record));
+        }
+        EXPECT_EQ(walk,
+                  (std::vector<std::string>{"A1", "B1", "B2", "B1", "A1", "B1", "B2", "B3", "C1", "B3", "B2", "B3"}));
 
-    EXPECT_EQ(c.get(OP_GET_EQUAL, 1, std::string("Y") + std::string(24, ' ')), 0);
-    EXPECT_EQ(code_of(c.record), "B1");  // the first of the equal keys
-    EXPECT_EQ(c.get(OP_GET_LESS_OR_EQUAL, 1, std::string("Y") + std::string(24, ' ')), 0);
-    EXPECT_EQ(code_of(c.record), "B3");  // the last of them
-    EXPECT_EQ(c.get(OP_GET_NEXT, 0), STATUS_DIFFERENT_KEY_NUMBER);
+        const std::string y = std::string("Y") + std::string(24, ' ');
+        EXPECT_EQ(f.get(OP_GET_EQUAL, key, y), 0);
+        EXPECT_EQ(code_of(f.record), "B1");  // the first of the equal keys
+        EXPECT_EQ(f.get(OP_GET_LESS_OR_EQUAL, key, y), 0);
+        EXPECT_EQ(code_of(f.record), "B3");  // the last of them
+        // Deleting the middle one: the walk goes on across the gap both ways.
+        ASSERT_EQ(f.get(OP_GET_PREVIOUS, key), 0);
+        ASSERT_EQ(f.erase(), 0);
+        ASSERT_EQ(f.get(OP_GET_NEXT, key), 0);
+        EXPECT_EQ(code_of(f.record), "B3");
+        ASSERT_EQ(f.get(OP_GET_PREVIOUS, key), 0);
+        EXPECT_EQ(code_of(f.record), "B1");
+        EXPECT_EQ(f.get(OP_GET_NEXT, 1 - key), STATUS_DIFFERENT_KEY_NUMBER);
+    }
 }
 
 TEST_F(Engine, LongScansOverDuplicatesMatchInBothDirections) {

@@ -124,10 +124,8 @@ int stat(const Command& c, std::ostream& out, std::ostream& err) {
     if (c.operands.size() != 1) return (err << USAGE, EXIT_USAGE);
     RecordFile f;
     if (const int code = open_file(c, f, err); code != EXIT_DONE) return code;
-    recman::FileLayout layout;
-    std::uint32_t records = 0;
-    if (const std::int16_t s = f.stat(layout, records); s != STATUS_OK) return fail(err, c.operands[0], "no Stat", s);
-    out << "record length " << layout.record_length << "\npage size " << layout.page_size << "\nrecords " << records
+    const recman::FileLayout& layout = f.layout();
+    out << "record length " << layout.record_length << "\npage size " << layout.page_size << "\nrecords " << f.records()
         << "\nkey count " << layout.keys.size() << "\n";
     for (std::size_t k = 0; k < layout.keys.size(); ++k) {
         const auto& key = layout.keys[k];
@@ -152,9 +150,7 @@ int dump(const Command& c, std::ostream& out, std::ostream& err) {
     }
     RecordFile f;
     if (const int code = open_file(c, f, err); code != EXIT_DONE) return code;
-    recman::FileLayout layout;
-    std::uint32_t records = 0;
-    if (const std::int16_t s = f.stat(layout, records); s != STATUS_OK) return fail(err, c.operands[0], "no Stat", s);
+    const recman::FileLayout& layout = f.layout();
     if (key < 0 || static_cast<std::size_t>(key) >= layout.keys.size())
         return (err << "recutil: " << c.operands[0] << ": there is no key " << key << "\n", EXIT_USAGE);
 
@@ -186,9 +182,7 @@ int load(const Command& c, std::ostream& out, std::ostream& err) {
     if (!read_whole(source, text)) return (err << "recutil: " << source << ": cannot read it\n", EXIT_FAILED);
     RecordFile f;
     if (const int code = open_file(c, f, err); code != EXIT_DONE) return code;
-    recman::FileLayout layout;
-    std::uint32_t records = 0;
-    if (const std::int16_t s = f.stat(layout, records); s != STATUS_OK) return fail(err, c.operands[0], "no Stat", s);
+    const recman::FileLayout& layout = f.layout();
     const bool fixed = c.options.count("--fixed") != 0;
     const auto columns = columns_of(layout);
 
@@ -229,13 +223,10 @@ int check(const Command& c, std::ostream& out, std::ostream& err) {
     RecordFile f;
     if (const int code = open_file(c, f, err); code != EXIT_DONE) return code;
     std::vector<std::string> problems;
-    if (const std::int16_t s = recman::check_file(f.block(), problems); s != STATUS_OK)
+    if (const std::int16_t s = recman::verify_file(f.block(), problems); s != STATUS_OK)
         return fail(err, c.operands[0], "the check stopped", s);
     if (problems.empty()) {
-        recman::FileLayout layout;
-        std::uint32_t records = 0;
-        f.stat(layout, records);
-        out << c.operands[0] << ": sound (" << records << " records, key count " << layout.keys.size() << ")\n";
+        out << c.operands[0] << ": sound (" << f.records() << " records, key count " << f.layout().keys.size() << ")\n";
         return EXIT_DONE;
     }
     for (const auto& p : problems) err << "recutil: " << c.operands[0] << ": " << p << "\n";

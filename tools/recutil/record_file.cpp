@@ -35,13 +35,7 @@ std::int16_t RecordFile::open(const std::string& path, const std::string& owner,
         record_manager_call(OP_OPEN, block_, data, length, key, static_cast<std::uint8_t>(path.size()),
                             exclusive ? OPEN_EXCLUSIVE : OPEN_NORMAL);
     open_ = status == STATUS_OK;
-    if (open_) {
-        recman::FileLayout layout;
-        std::uint32_t records = 0;
-        stat(layout, records);
-        record_length_ = layout.record_length;
-    }
-    return status;
+    return open_ ? stat() : status;
 }
 
 void RecordFile::close() {
@@ -52,22 +46,22 @@ void RecordFile::close() {
     open_ = false;
 }
 
-std::int16_t RecordFile::stat(recman::FileLayout& layout, std::uint32_t& records) {
+std::int16_t RecordFile::stat() {
     std::string data(BUFFER_SIZE, ' ');
     std::uint32_t length = static_cast<std::uint32_t>(data.size());
     std::string key(255, ' ');
     const std::int16_t status = record_manager_call(OP_STAT, block_, data, length, key, 255, 0);
     if (status != STATUS_OK) return status;
     data.resize(length);
-    records = static_cast<std::uint8_t>(data[6]) | static_cast<std::uint8_t>(data[7]) << 8 |
-              static_cast<std::uint8_t>(data[8]) << 16 |
-              static_cast<std::uint32_t>(static_cast<std::uint8_t>(data[9])) << 24;
-    return recman::parse_layout(data, layout);
+    records_ = static_cast<std::uint8_t>(data[6]) | static_cast<std::uint8_t>(data[7]) << 8 |
+               static_cast<std::uint8_t>(data[8]) << 16 |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(data[9])) << 24;
+    return recman::parse_layout(data, layout_);
 }
 
 std::int16_t RecordFile::read(std::int16_t operation, std::int8_t key_number, std::string& record) {
-    record.assign(record_length_, '\0');
-    std::uint32_t length = record_length_;
+    record.assign(layout_.record_length, '\0');
+    std::uint32_t length = layout_.record_length;
     const std::int16_t status = record_manager_call(operation, block_, record, length, key_, 255, key_number);
     record.resize(length);
     return status;

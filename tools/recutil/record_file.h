@@ -18,10 +18,11 @@ public:
 
     static std::int16_t create(const std::string& path, const std::string& specification, bool replace);
 
+    // Opens the file and reads its layout and record count (Stat).
     std::int16_t open(const std::string& path, const std::string& owner, bool exclusive);
     void close();
-    // The layout and record count from Stat.
-    std::int16_t stat(recman::FileLayout& layout, std::uint32_t& records);
+    const recman::FileLayout& layout() const { return layout_; }
+    std::uint32_t records() const { return records_; }
     // Reads with an operation along a key; the record lands in `record`.
     std::int16_t read(std::int16_t operation, std::int8_t key_number, std::string& record);
     std::int16_t insert(const std::string& record);
@@ -29,10 +30,13 @@ public:
     const platform::PositionBlock& block() const { return block_; }
 
 private:
+    std::int16_t stat();
+
     platform::PositionBlock block_{};
     bool open_ = false;
     std::string key_ = std::string(255, '\0');
-    std::uint32_t record_length_ = 0;
+    recman::FileLayout layout_;
+    std::uint32_t records_ = 0;
 };
 
 // A call that names no file: transactions and Reset.
