@@ -32,15 +32,14 @@ std::string not_saved_text() {
                                         "ERA TAULA NON S'A PODUT SAUVAR. ES CAMBIS NON S'AN SAUVAT."_cp850);
 }
 
-// The table page that a key ending form page 1 leads to.
-void move_table_page(KeyCode key) {
-    std::int16_t& page = exptypes_state.table_page;
-    if (key == KEY_PGUP && page > 1) --page;
-    // The last page a 16-bit page number reaches takes no page after it.
-    if ((key == KEY_PGDN || key == KEY_ENTER) && page < LAST_TABLE_PAGE) ++page;
-}
-
 }  // namespace
+
+std::int16_t table_page_after(std::int16_t page, KeyCode key) {
+    if (key == KEY_PGUP && page > 1) return static_cast<std::int16_t>(page - 1);
+    // The last page a 16-bit page number reaches takes no page after it.
+    if ((key == KEY_PGDN || key == KEY_ENTER) && page < LAST_TABLE_PAGE) return static_cast<std::int16_t>(page + 1);
+    return page;
+}
 
 std::int16_t confirm_exit(std::int16_t page, KeyCode& key) {
     if (page != TABLE_FORM_PAGE || forms::forms_state.table_changed == 0 || key != KEY_ESC) return 0;
@@ -65,7 +64,7 @@ void run_main_screen() {
     exptypes_state.table_page = 1;
     KeyCode key = 0;
     do {
-        move_table_page(key);
+        exptypes_state.table_page = table_page_after(exptypes_state.table_page, key);
         load_page();
         std::int16_t page = TABLE_FORM_PAGE;
         const std::int16_t may_leave_up = exptypes_state.table_page > 1 ? -1 : 0;

@@ -12,6 +12,11 @@ namespace exptypes {
 // (or not) and removes the work file.
 void run_main_screen();
 
+// The table page that a key ending form page 1 leads to: PgUp the one
+// before (none before the first), PgDn and Enter the next (none after the
+// last a 16-bit page number reaches), any other the same.
+std::int16_t table_page_after(std::int16_t page, platform::key_codes::KeyCode key);
+
 // Asked by the engine as a page ends: Esc on the table after a change asks
 // the question of form page 2; true (-1) goes back to the table.
 std::int16_t confirm_exit(std::int16_t page, platform::key_codes::KeyCode& key);

@@ -59,12 +59,14 @@ std::int16_t delete_every_record() {
 // db.log shows; any other failure stops the rewrite.
 std::int16_t insert_every_row() {
     ExptypesState& s = exptypes_state;
+    // Every row that data_end reaches into, the last one whole.
+    const auto rows_before_end = static_cast<std::size_t>(s.data_end - 1 + ROW_LENGTH - 1) / ROW_LENGTH;
+    const std::string rows = s.work_file.read(1, rows_before_end * ROW_LENGTH);
+    if (rows.size() != rows_before_end * ROW_LENGTH) return platform::STATUS_IO_ERROR;
     std::int32_t inserted = 0;
-    for (std::int32_t position = 1; position < s.data_end; position += ROW_LENGTH) {
-        const std::string row = s.work_file.read(position, ROW_LENGTH);
-        if (row.size() != ROW_LENGTH) return platform::STATUS_IO_ERROR;
-        row.copy(s.expense_record.data(), ROW_LENGTH);
-        if (screen::is_all_char(row.substr(0, CODE_LENGTH), ' ')) continue;
+    for (std::size_t at = 0; at + ROW_LENGTH <= rows.size(); at += ROW_LENGTH) {
+        if (screen::is_all_char(std::string_view(rows).substr(at, CODE_LENGTH), ' ')) continue;
+        rows.copy(s.expense_record.data(), ROW_LENGTH, at);
         const std::int16_t status = records::insert_record(EXPENSE_FILE_ID);
         if (status != platform::STATUS_OK && status != platform::STATUS_DUPLICATE_KEY) return status;
         if (s.after_insert) s.after_insert(++inserted);
@@ -85,16 +87,17 @@ void open_work_table() {
     s.work_file_whole = s.work_file.is_open() && s.work_file.truncate(0);
     if (!s.work_file_whole) return;
 
-    std::int32_t position = 1;
+    // The rows go to the file in one write.
+    std::string rows;
     std::int16_t status = records::find_record(EXPENSE_FILE_ID, 0, "", 1);
     while (status == platform::STATUS_OK) {
-        if (!write_at(position, record_bytes())) break;
-        position += ROW_LENGTH;
+        rows += record_bytes();
         status = records::skip_records(EXPENSE_FILE_ID, 1);
     }
     // A copy that stopped short of the end holds only part of the table.
     if (status != platform::STATUS_OK && !is_end_of_records(status)) s.work_file_whole = false;
-    s.data_end = position;
+    if (!rows.empty() && !write_at(1, rows)) rows.clear();
+    s.data_end = 1 + static_cast<std::int32_t>(rows.size());
 }
 
 void load_page() {

@@ -74,6 +74,14 @@ inline std::int16_t key_event_code(const InputEvent& event) {
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(low | high << 8));
 }
 
+// The key event text of a keyboard key whose code is `code`: one character,
+// or NUL and the scan code.
+inline InputEvent key_event(std::int16_t code, std::uint16_t control_state = 0) {
+    const auto u = static_cast<std::uint16_t>(code);
+    if (u >> 8 == 0) return {std::string(1, static_cast<char>(u)), control_state, {}};
+    return {std::string{'\0', static_cast<char>(u >> 8)}, control_state, {}};
+}
+
 using KeyboardState = std::array<std::uint8_t, 256>;
 
 class Console {

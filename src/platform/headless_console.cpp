@@ -32,6 +32,7 @@ void HeadlessConsole::push_mouse(std::uint8_t event, std::uint8_t button, int ro
 void HeadlessConsole::push_wheel(bool up) { push_event(wheel_key(up)); }
 
 InputEvent HeadlessConsole::wait_event() {
+    if (at_wait) at_wait();
     if (auto event = poll_event()) return *event;
     // A screen that keeps waiting long after its script ended is a test
     // that would never finish: stop it loudly.

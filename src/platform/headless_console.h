@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,14 +17,15 @@ public:
 
     // Script input.
     void push_event(InputEvent event) { events_.push_back(std::move(event)); }
+    // The key event text that the key reader reads as `code`.
+    void push_key(std::int16_t code) { push_event(key_event(code)); }
     // A key that produces a character (one byte of code page 850).
     void push_char(std::uint8_t ch, std::uint16_t control_state = 0);
     // A key without a character: NUL and the scan code.
     void push_scan(std::uint8_t scan, std::uint16_t control_state = 0);
     // Each byte as a key that produces it.
     void push_text(std::string_view text);
-    void push_mouse(std::uint8_t event, std::uint8_t button, int row, int column,
-                    std::uint16_t control_state = 0);
+    void push_mouse(std::uint8_t event, std::uint8_t button, int row, int column, std::uint16_t control_state = 0);
     // A notch of the mouse wheel, up or down: the Up or Down key, which comes
     // only while mouse reporting is on.
     void push_wheel(bool up);
@@ -33,6 +35,10 @@ public:
     // When the script is used up, every wait gets Esc, so a screen under test
     // ends instead of hanging; this counts those waits.
     int waits_past_script() const { return waits_past_script_; }
+
+    // Called each time the program waits for an event, before it gets one:
+    // a test looks at the screen there.
+    std::function<void()> at_wait;
 
     InputEvent wait_event() override;
     std::optional<InputEvent> poll_event() override;

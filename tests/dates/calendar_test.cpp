@@ -32,28 +32,13 @@ using namespace platform::key_codes;
 
 namespace {
 
-// The headless console, letting a test look at the screen whenever a key is
-// awaited.
-class WatchedConsole : public platform::HeadlessConsole {
-public:
-    InputEvent wait_event() override {
-        if (at_wait) at_wait();
-        return HeadlessConsole::wait_event();
-    }
-    std::function<void()> at_wait;
-};
-
 // Palette entries with attributes of their own.
 constexpr std::uint8_t EMPHASISED = 0x0F;  // "h"
 constexpr std::uint8_t NORMAL = 0x07;      // "n"
 constexpr std::uint8_t REVERSE = 0x70;     // "r"
 constexpr std::uint8_t ACTIVE = 0x1E;      // "u"
 
-InputEvent k(KeyCode code) {
-    const auto u = static_cast<std::uint16_t>(code);
-    if (u >> 8 == 0) return {std::string(1, static_cast<char>(u)), 0, {}};
-    return {std::string{'\0', static_cast<char>(u >> 8)}, 0, {}};
-}
+InputEvent k(KeyCode code) { return platform::key_event(code); }
 std::vector<InputEvent> times(int n, KeyCode code) { return std::vector<InputEvent>(n, k(code)); }
 std::vector<InputEvent> operator+(std::vector<InputEvent> a, const std::vector<InputEvent>& b) {
     a.insert(a.end(), b.begin(), b.end());
@@ -124,7 +109,7 @@ protected:
         return s;
     }
 
-    WatchedConsole console;
+    platform::HeadlessConsole console;
     std::vector<Shot> shots;
     startup::Session saved_session;
     test_support::TempDir dir;

@@ -208,6 +208,7 @@ const std::vector<ProbeCode> probe_codes = {
     {"Alt+X with no calculator", {{"M-x"}}, "2D00"},
     {"ñ", {{"-l", "ñ"}}, "00A4"},
     {"Alt with the grey keys as keypad digits 1 6 4", {{"M-End"}, {"M-Right"}, {"M-Left"}, {"a"}}, "00A4"},
+    {"Alt with the digits 1 6 4", {{"M-1"}, {"M-6"}, {"M-4"}, {"a"}}, "00A4"},
     {"Alt with keypad digits 0 3 0", {{"M-IC"}, {"M-NPage"}, {"M-IC"}, {"b"}}, "001E"},
     {"right button released", {{"-H", "1b", "5b", "3c", "32", "3b", "32", "30", "3b", "37", "6d"}}, "0000"},
 };

@@ -150,6 +150,20 @@ TEST_F(MainScreen, ADuplicateCodeIsRefusedWithABeep) {
     EXPECT_EQ(file_rows(), expected);
 }
 
+TEST(TablePageAfter, KeysAndLimits) {
+    using namespace platform::key_codes;
+    const struct {
+        std::int16_t page;
+        KeyCode key;
+        std::int16_t after;
+    } cases[] = {
+        {1, KEY_PGUP, 1},         {5, KEY_PGUP, 4},         {5, KEY_PGDN, 6},          {5, KEY_ENTER, 6},
+        {5, KEY_ESC, 5},          {5, KEY_F10, 5},          {32766, KEY_ENTER, 32767}, {32767, KEY_ENTER, 32767},
+        {32767, KEY_PGDN, 32767}, {32767, KEY_PGUP, 32766},
+    };
+    for (const auto& c : cases) EXPECT_EQ(exptypes::table_page_after(c.page, c.key), c.after) << c.page << " " << c.key;
+}
+
 class TableScreen : public ProgramTest {
 protected:
     std::string row_text(int r) const { return console.row_text(r); }

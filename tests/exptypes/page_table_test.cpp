@@ -1,9 +1,12 @@
 #include "exptypes/page_table.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include "forms/form_tables.h"
 #include "program_fixture.h"

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "format/state.h"
-#include "platform/key_codes.h"
 #include "input/key_set.h"
 #include "input/state.h"
 #include "platform/cp850.h"
 #include "platform/headless_console.h"
+#include "platform/key_codes.h"
 #include "screen/state.h"
 #include "startup/session.h"
 
@@ -21,23 +21,7 @@ using platform::operator""_cp850;
 
 namespace {
 
-// The headless console, letting a test look at the screen whenever the
-// editor waits for a key.
-class WatchedConsole : public platform::HeadlessConsole {
-public:
-    InputEvent wait_event() override {
-        if (at_wait) at_wait();
-        return HeadlessConsole::wait_event();
-    }
-    std::function<void()> at_wait;
-};
-
-// A key event text that read_key turns into `code`.
-InputEvent k(KeyCode code) {
-    const auto u = static_cast<std::uint16_t>(code);
-    if (u >> 8 == 0) return {std::string(1, static_cast<char>(u)), 0, {}};
-    return {std::string{'\0', static_cast<char>(u >> 8)}, 0, {}};
-}
+InputEvent k(KeyCode code) { return platform::key_event(code); }
 std::vector<InputEvent> typed(std::string_view text) {
     std::vector<InputEvent> keys;
     for (const char c : text) keys.push_back(k(static_cast<std::uint8_t>(c)));
@@ -107,7 +91,7 @@ public:
         return out;
     }
 
-    WatchedConsole console;
+    platform::HeadlessConsole console;
     startup::Session saved_session;
 };
 

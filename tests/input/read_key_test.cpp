@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/key_codes.h"
 #include "input/state.h"
 #include "platform/headless_console.h"
+#include "platform/key_codes.h"
 
 using namespace input;
 using platform::InputEvent;
@@ -19,16 +19,6 @@ using platform::SHIFT;
 
 namespace {
 
-// The headless console, noting whether mouse reporting was on at each wait.
-class WatchedConsole : public platform::HeadlessConsole {
-public:
-    InputEvent wait_event() override {
-        reporting_at_wait.push_back(mouse_reporting());
-        return HeadlessConsole::wait_event();
-    }
-    std::vector<bool> reporting_at_wait;
-};
-
 InputEvent scan(std::uint8_t code, std::uint16_t state = 0) {
     return {std::string{'\0', static_cast<char>(code)}, state, {}};
 }
@@ -39,6 +29,8 @@ protected:
     void SetUp() override {
         input_state = {};
         platform::set_console(&console);
+        // Whether mouse reporting was on at each wait.
+        console.at_wait = [this] { reporting_at_wait.push_back(console.mouse_reporting()); };
     }
     void TearDown() override {
         platform::set_console(nullptr);
@@ -52,7 +44,8 @@ protected:
         read_key(r);
         return r.key;
     }
-    WatchedConsole console;
+    platform::HeadlessConsole console;
+    std::vector<bool> reporting_at_wait;
 };
 
 struct KeysCase {
@@ -226,7 +219,7 @@ TEST_F(ReadKey, MouseIsReportedOnlyWhileAKeyIsAwaited) {
     EXPECT_EQ(r.key, 'b');
     EXPECT_EQ(r.mouse_row, 0);
     EXPECT_EQ(r.mouse_column, 0);
-    EXPECT_EQ(console.reporting_at_wait, (std::vector<bool>{true, true, true, true, true}));
+    EXPECT_EQ(reporting_at_wait, (std::vector<bool>{true, true, true, true, true}));
     EXPECT_FALSE(console.mouse_reporting());
     EXPECT_EQ(input_state.mouse_state, MOUSE_IDLE);
 }
@@ -238,7 +231,7 @@ TEST_F(ReadKey, WithoutAMouseReportingIsNeverSwitchedOn) {
     EXPECT_EQ(next(), 'a');
     EXPECT_EQ(next(), KEY_UP);
     EXPECT_EQ(input_state.mouse_state, NO_MOUSE);
-    EXPECT_EQ(console.reporting_at_wait, (std::vector<bool>{false, false}));
+    EXPECT_EQ(reporting_at_wait, (std::vector<bool>{false, false}));
     EXPECT_FALSE(console.mouse_reporting());
 }
 
