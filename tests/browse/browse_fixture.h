@@ -15,12 +15,12 @@
 
 #include "browse/browse_list.h"
 #include "browse/state.h"
-#include "browse_console.h"
 #include "format/state.h"
 #include "forms/form_tables.h"
 #include "forms/load_form.h"
 #include "forms/state.h"
 #include "input/state.h"
+#include "keys_at_waits.h"
 #include "platform/console.h"
 #include "platform/headless_console.h"
 #include "platform/process.h"
@@ -36,9 +36,7 @@
 #include "startup/session.h"
 #include "support/temp_dir.h"
 
-// Scan codes of the keys the tests press.
-constexpr std::uint8_t UP = 0x48, DOWN = 0x50, PGUP = 0x49, PGDN = 0x51, LEFT = 0x4B, RIGHT = 0x4D, F4 = 0x3E,
-                       F5 = 0x3F;
+using namespace platform::key_codes;
 
 class BrowseTest : public ::testing::Test {
 protected:
@@ -144,17 +142,13 @@ protected:
     }
     bool work_file_exists() const { return dir.exists("Browse.tmp"); }
 
-    void keys(std::initializer_list<std::uint8_t> scans) {
-        for (const auto s : scans) console.push_scan(s);
-    }
-    void enter() { console.push_char('\r'); }
-    void esc() { console.push_char(0x1B); }
+    void keys(std::initializer_list<KeyCode> codes) { waits.keys(codes); }
 
     // The window's rows at key wait `shot`, without trailing blanks.
     std::vector<std::string> lines(std::size_t shot, const forms::BrowseListDef& d) const {
         std::vector<std::string> out;
         for (int r = d.window_top + 1; r < d.window_bottom; ++r) {
-            std::string line = console.shots.at(shot).bytes(r, d.window_left + 1, d.window_right - 1);
+            std::string line = waits.shots.at(shot).bytes(r, d.window_left + 1, d.window_right - 1);
             line.erase(line.find_last_not_of(' ') + 1);
             out.push_back(line);
         }
@@ -165,11 +159,11 @@ protected:
     int highlighted(std::size_t shot, const forms::BrowseListDef& d) const {
         int found = 0;
         for (int r = d.window_top + 1; r < d.window_bottom; ++r)
-            if (console.shots.at(shot).at(r, d.window_left + 1).attr == HIGHLIGHT) found = r - d.window_top;
+            if (waits.shots.at(shot).at(r, d.window_left + 1).attr == HIGHLIGHT) found = r - d.window_top;
         return found;
     }
     std::string title(std::size_t shot, const forms::BrowseListDef& d) const {
-        return console.shots.at(shot).bytes(d.window_top, d.window_left, d.window_right);
+        return waits.shots.at(shot).bytes(d.window_top, d.window_left, d.window_right);
     }
     static std::vector<std::string> item_lines(int first, int last) {
         std::vector<std::string> out;
@@ -184,7 +178,8 @@ protected:
     std::string saved_module;
     test_support::TempDir dir;
     test_support::CwdGuard cwd;
-    BrowseConsole console;
+    platform::HeadlessConsole console;
+    KeysAtWaits waits{console};
     std::array<char, RECORD_LENGTH> record{};
 
     std::function<std::string(int)> row_text = [](int n) { return "ITEM " + code(n); };

@@ -12,7 +12,6 @@
 #include "platform/cp850.h"
 
 using platform::operator""_cp850;
-using namespace platform::key_codes;
 
 namespace {
 
@@ -29,12 +28,11 @@ TEST_F(BrowseTest, ListsTheRangeLazilyAndNeverReadsARecordTwice) {
     const forms::BrowseListDef d = items_list();
     const std::int16_t list = add_list(d);
     std::vector<std::int64_t> work_file_sizes;
-    console.on_wait = [&] { work_file_sizes.push_back(std::filesystem::file_size(dir.path() + "Browse.tmp")); };
-    keys({PGDN, PGUP, PGDN});
-    esc();
+    waits.on_wait = [&] { work_file_sizes.push_back(std::filesystem::file_size(dir.path() + "Browse.tmp")); };
+    keys({KEY_PGDN, KEY_PGUP, KEY_PGDN, KEY_ESC});
     EXPECT_EQ(show(list), -1);
 
-    ASSERT_EQ(console.shots.size(), 4u);
+    ASSERT_EQ(waits.shots.size(), 4u);
     EXPECT_EQ(lines(0, d), item_lines(1, 10));
     EXPECT_EQ(lines(1, d), item_lines(11, 20));
     EXPECT_EQ(lines(2, d), item_lines(1, 10));
@@ -51,8 +49,8 @@ TEST_F(BrowseTest, WorkFileEntriesLinkBackAndHoldTheRecordPosition) {
     const std::int16_t list = add_list(items_list());
     dir.write("Browse.tmp", "left by an earlier list");  // a record list starts afresh
     std::string bytes;
-    console.on_wait = [&] { bytes = dir.read("Browse.tmp"); };
-    esc();
+    waits.on_wait = [&] { bytes = dir.read("Browse.tmp"); };
+    keys({KEY_ESC});
     show(list);
 
     ASSERT_EQ(records::find_record(FILE_ID, 0, code(2), 0), 0);
@@ -75,17 +73,16 @@ TEST_F(BrowseTest, EmptyRangeShowsOneBlankLineAndPicksNothing) {
     for (const Case& c :
          {Case{"starts after the last record", "0500", ""}, Case{"first record after the end key", "0100", "0050"}}) {
         SCOPED_TRACE(c.name);
-        console.shots.clear();
+        waits.shots.clear();
         row_text_calls = 0;
         const forms::BrowseListDef d = items_list();
         const std::int16_t list = add_list(d);
         range_first = c.first;
         range_last = c.last;
-        keys({DOWN, PGDN, UP});
-        enter();
+        keys({KEY_DOWN, KEY_PGDN, KEY_UP, KEY_ENTER});
         EXPECT_EQ(show(list), -1);
         EXPECT_EQ(row_text_calls, 0);
-        ASSERT_EQ(console.shots.size(), 4u);
+        ASSERT_EQ(waits.shots.size(), 4u);
         EXPECT_EQ(lines(3, d), blank_window());
         EXPECT_EQ(highlighted(3, d), 1);
     }
@@ -97,8 +94,7 @@ TEST_F(BrowseTest, RecordsWithoutTextAreLeftOutAndTheEndKeyIsIncluded) {
     row_text = [](int n) { return n % 2 == 0 ? "ITEM " + code(n) + "   " : std::string("   "); };
     range_first = "0010";
     range_last = "0020";
-    keys({PGDN});
-    esc();
+    keys({KEY_PGDN, KEY_ESC});
     show(list);
     EXPECT_EQ(lines(0, d),
               (Lines{"ITEM 0010", "ITEM 0012", "ITEM 0014", "ITEM 0016", "ITEM 0018", "ITEM 0020", "", "", "", ""}));
@@ -107,12 +103,12 @@ TEST_F(BrowseTest, RecordsWithoutTextAreLeftOutAndTheEndKeyIsIncluded) {
     EXPECT_EQ(lines(1, d), lines(0, d));
 
     // No text at all: the whole file is read before the blank line shows.
-    console.shots.clear();
+    waits.shots.clear();
     row_text_calls = 0;
     range_first.clear();
     range_last.clear();
     row_text = [](int) { return std::string(); };
-    esc();
+    keys({KEY_ESC});
     show(list);
     EXPECT_EQ(row_text_calls, ITEMS);
     EXPECT_EQ(lines(0, d), blank_window());
@@ -126,8 +122,7 @@ TEST_F(BrowseTest, RangeEndFollowsTheOrderOfABinaryKey) {
     // start's, so only the key's own order gives eleven lines.
     range_first = binary(250);
     range_last = binary(260);
-    keys({PGDN});
-    esc();
+    keys({KEY_PGDN, KEY_ESC});
     show(list);
     EXPECT_EQ(lines(0, d), item_lines(250, 259));
     EXPECT_EQ(lines(1, d), (Lines{"ITEM 0260", "", "", "", "", "", "", "", "", ""}));
@@ -139,15 +134,14 @@ TEST_F(BrowseTest, EscTypedWhileReadingEndsTheListAtTheLastLine) {
     // Three lines, then a long stretch of records without one; the operator
     // types a letter (dropped) and then Esc while it is being read.
     row_text = [this](int n) {
-        if (n == 100) console.type_while_reading('x');
-        if (n == 150) console.type_while_reading('\x1B');
+        if (n == 100) console.push_key('x');
+        if (n == 150) console.push_key(KEY_ESC);
         return n <= 3 ? "ITEM " + code(n) : std::string();
     };
-    keys({DOWN, DOWN, DOWN, PGDN});
-    enter();
+    keys({KEY_DOWN, KEY_DOWN, KEY_DOWN, KEY_PGDN, KEY_ENTER});
     EXPECT_EQ(show(list), 0);
     EXPECT_EQ(row_text_calls, 150);
-    EXPECT_TRUE(console.typed_while_reading.empty());
+    EXPECT_EQ(console.pending_events(), 0u);
     EXPECT_EQ(lines(0, d), (Lines{"ITEM 0001", "ITEM 0002", "ITEM 0003", "", "", "", "", "", "", ""}));
     EXPECT_EQ(highlighted(4, d), 3);
     // The list's last line is the chosen one, read again.
@@ -157,11 +151,10 @@ TEST_F(BrowseTest, EscTypedWhileReadingEndsTheListAtTheLastLine) {
 TEST_F(BrowseTest, PageUpFromRowNineOfAWindowWhoseTopIsTheFourthEntry) {
     const forms::BrowseListDef d = items_list();
     const std::int16_t list = add_list(d);
-    for (int i = 0; i < 12; ++i) keys({DOWN});
-    keys({UP, PGUP, PGDN, PGUP});
-    esc();
+    for (int i = 0; i < 12; ++i) keys({KEY_DOWN});
+    keys({KEY_UP, KEY_PGUP, KEY_PGDN, KEY_PGUP, KEY_ESC});
     show(list);
-    ASSERT_EQ(console.shots.size(), 17u);
+    ASSERT_EQ(waits.shots.size(), 17u);
     // Before PgUp: entries 4 to 13, the highlight on row 9 (entry 12).
     EXPECT_EQ(lines(13, d), item_lines(4, 13));
     EXPECT_EQ(highlighted(13, d), 9);
@@ -181,10 +174,9 @@ TEST_F(BrowseTest, ArrowsAndPagesStopAtTheEndsOfTheList) {
     const forms::BrowseListDef d = items_list();
     const std::int16_t list = add_list(d);
     range_last = "0015";
-    keys({UP, PGUP});  // nothing before the first entry
-    for (int i = 0; i < 8; ++i) keys({DOWN});
-    keys({PGDN, PGDN, DOWN, UP, UP, UP, UP, UP, UP});
-    enter();
+    keys({KEY_UP, KEY_PGUP});  // nothing before the first entry
+    for (int i = 0; i < 8; ++i) keys({KEY_DOWN});
+    keys({KEY_PGDN, KEY_PGDN, KEY_DOWN, KEY_UP, KEY_UP, KEY_UP, KEY_UP, KEY_UP, KEY_UP, KEY_ENTER});
     EXPECT_EQ(show(list), 0);
     EXPECT_EQ(lines(2, d), item_lines(1, 10));
     EXPECT_EQ(highlighted(2, d), 1);
@@ -217,10 +209,9 @@ TEST_F(BrowseTest, RightScrollingStopsPastTheLongestLine) {
     const std::int16_t list = add_list(d);
     const std::string letters = "ABCDEFGHIJKLMNOPQRSTUVWXY";
     row_text = [&](int n) { return n == 3 ? "ITEM 0003 " + letters : "ITEM " + code(n); };
-    keys({RIGHT, RIGHT, RIGHT, LEFT, LEFT, LEFT});
-    esc();
+    keys({KEY_RIGHT, KEY_RIGHT, KEY_RIGHT, KEY_LEFT, KEY_LEFT, KEY_LEFT, KEY_ESC});
     show(list);
-    ASSERT_EQ(console.shots.size(), 7u);
+    ASSERT_EQ(waits.shots.size(), 7u);
     const std::string edge = "═"_cp850;
     // The 35-character line is 15 wider than the window: 1, 9, 17 and no
     // further.
@@ -247,9 +238,9 @@ TEST_F(BrowseTest, HeadingUsesUnderscoresForBlanksAndBlanksForTheEdge) {
     forms::BrowseListDef narrow = items_list();
     narrow.heading = "A HEADING LONGER THAN 20";
     const std::int16_t short_window = add_list(narrow);
-    esc();
+    keys({KEY_ESC});
     show(wide);
-    esc();
+    keys({KEY_ESC});
     show(short_window);
     EXPECT_EQ(title(0, d), "╔  CODI       DESCRIPCIO═PLUS══╗"_cp850.str());
     EXPECT_EQ(title(1, narrow), "╔A═HEADING═LONGER═THA►"_cp850.str());
@@ -264,8 +255,7 @@ TEST_F(BrowseTest, ReadyMadeListKeepsTheWorkFileAndLeavesThePick) {
                                 le32(1) + le32(222) + std::string("\x04\0", 2) + "BETA" +   // at 16
                                 le32(16) + le32(333) + std::string("\x05\0", 2) + "GAMMA";  // at 30
     dir.write("Browse.tmp", entries);
-    keys({DOWN, DOWN, UP});
-    enter();
+    keys({KEY_DOWN, KEY_DOWN, KEY_UP, KEY_ENTER});
     EXPECT_EQ(show(list), 0);
     EXPECT_EQ(browse::browse_state.browse_choice_value, 222);
     EXPECT_EQ(browse::browse_state.browse_choice_text, "BETA");
@@ -276,10 +266,10 @@ TEST_F(BrowseTest, ReadyMadeListKeepsTheWorkFileAndLeavesThePick) {
 
     // Esc leaves the last pick as it was; an empty list picks nothing.
     dir.write("Browse.tmp", entries);
-    esc();
+    keys({KEY_ESC});
     EXPECT_EQ(show(list), -1);
     dir.write("Browse.tmp", "");
-    enter();
+    keys({KEY_ENTER});
     EXPECT_EQ(show(list), -1);
     EXPECT_EQ(browse::browse_state.browse_choice_value, 222);
     EXPECT_EQ(browse::browse_state.browse_choice_text, "BETA");
@@ -315,10 +305,9 @@ TEST_F(BrowseTest, DamagedReadyMadeListIsReadInsideTheFileOnly) {
     const std::int16_t list = add_list(d);
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        console.shots.clear();
+        waits.shots.clear();
         dir.write("Browse.tmp", c.bytes);
-        keys({DOWN, DOWN, UP, UP, PGUP, PGDN, RIGHT, LEFT});
-        enter();
+        keys({KEY_DOWN, KEY_DOWN, KEY_UP, KEY_UP, KEY_PGUP, KEY_PGDN, KEY_RIGHT, KEY_LEFT, KEY_ENTER});
         EXPECT_EQ(show(list), 0);
         EXPECT_EQ(lines(0, d), c.first_lines);
         EXPECT_EQ(browse::browse_state.browse_choice_text, c.picked);
@@ -342,17 +331,16 @@ TEST_F(BrowseTest, F4OpensTheFurtherListAndHandsItsPickToTheProgram) {
         return std::int16_t{0};
     };
     std::vector<std::string> key_sets;
-    console.on_wait = [&] { key_sets.push_back(input::input_state.accept_key_list); };
-    keys({DOWN, F4, DOWN, DOWN});
-    enter();
+    waits.on_wait = [&] { key_sets.push_back(input::input_state.accept_key_list); };
+    keys({KEY_DOWN, KEY_F4, KEY_DOWN, KEY_DOWN, KEY_ENTER});
     EXPECT_EQ(show(1), 0);
-    ASSERT_EQ(console.shots.size(), 5u);
+    ASSERT_EQ(waits.shots.size(), 5u);
     EXPECT_EQ(lines(1, first), item_lines(100, 109));
     // The further list reads its own range along its own key, over the
     // first one's window.
     EXPECT_EQ(lines(2, further), item_lines(100, 102));
     EXPECT_EQ(title(2, further), "╔PER NUMERO══════════╗"_cp850.str());
-    EXPECT_EQ(console.shots[2].bytes(11, 11, 19), "ITEM 0107");  // the first list stays below it
+    EXPECT_EQ(waits.shots[2].bytes(11, 11, 19), "ITEM 0107");  // the first list stays below it
     EXPECT_EQ(std::string(record.data(), record.size()), item(102));
     EXPECT_EQ(after_browse_calls, (std::vector<AfterBrowse>{{2, 0, 0}}));
     // Enter, Esc, the arrows and the page keys; F4 only while a further
@@ -374,27 +362,23 @@ TEST_F(BrowseTest, AnyOtherKeyEndsTheListAndEverythingIsPutBack) {
     records::set_lock_mode(FILE_ID, "B", status);
     const std::int16_t slot = records::find_file_slot(FILE_ID);
     std::vector<std::int16_t> lock_modes;
-    console.on_wait = [&] { lock_modes.push_back(records::records_state.file_table[slot].lock_mode); };
+    waits.on_wait = [&] { lock_modes.push_back(records::records_state.file_table[slot].lock_mode); };
     console.place_cursor(5, 12);
     console.print("UNDER THE LIST");
-    const auto keys_that_end = {
-        platform::InputEvent{std::string(1, '\x1B'), 0, {}}, platform::InputEvent{std::string(1, 'x'), 0, {}},
-        platform::InputEvent{std::string("\0\x3F", 2), 0, {}},  // F5
-        platform::InputEvent{std::string("\0\x3E", 2), 0, {}},  // F4, with no further list
-    };
-    for (const platform::InputEvent& key : keys_that_end) {
-        console.push_event(key);
+    for (const KeyCode key : {KEY_ESC, KeyCode{'x'}, KEY_F5, KEY_F4}) {  // F4: the list names no further one
+        keys({key});
         EXPECT_EQ(show(list), -1);
     }
-    console.push_mouse(platform::MOUSE_RELEASED, platform::MOUSE_LEFT, 5, 12);
+    const std::string left_click = {'\xFF', '\xFF', platform::MOUSE_RELEASED, platform::MOUSE_LEFT};
+    waits.script.push_back({left_click, 0, {5, 12}});
     EXPECT_EQ(show(list), -1);
-    EXPECT_EQ(console.shots.size(), 5u);
+    EXPECT_EQ(waits.shots.size(), 5u);
     EXPECT_TRUE(after_browse_calls.empty());
     // Read without locks while open; the file's own mode afterwards.
     EXPECT_EQ(lock_modes, std::vector<std::int16_t>(5, records::LOCK_NONE));
     EXPECT_EQ(records::records_state.file_table[slot].lock_mode, records::LOCK_REPORT);
     EXPECT_EQ(records::records_state.lock_mode_stack, "");
-    EXPECT_EQ(console.shots[0].bytes(5, 11, 19), "ITEM 0002");
+    EXPECT_EQ(waits.shots[0].bytes(5, 11, 19), "ITEM 0002");
     EXPECT_EQ(console.row_text(5).substr(11, 14), "UNDER THE LIST");
     EXPECT_EQ(console.row_text(3), std::string(80, ' '));
     EXPECT_EQ(screen::screen_state.window_depth, 0);
@@ -414,7 +398,7 @@ TEST_F(BrowseTest, RangeRefusalAndListsThatCannotBeShownShowNothing) {
     EXPECT_EQ(show(add_list(no_inside)), -1);
     EXPECT_EQ(show(99), -1);  // a list the form lacks
     EXPECT_EQ(range_calls, 1);
-    EXPECT_TRUE(console.shots.empty());
+    EXPECT_TRUE(waits.shots.empty());
     EXPECT_EQ(row_text_calls, 0);
     EXPECT_EQ(console.row_text(3), std::string(80, ' '));
 }
@@ -447,18 +431,17 @@ TEST_F(BrowseFormTest, SelectionPageRunsFirstAndEscThereShowsNoList) {
         first = forms::form_field(2, 1).value;
         return std::int16_t{0};
     };
-    console.push_text("0050\r");
-    keys({DOWN});
-    enter();
+    waits.text("0050\r");
+    keys({KEY_DOWN, KEY_ENTER});
     EXPECT_EQ(show(1), 0);
     EXPECT_EQ(std::string(record.data(), record.size()), item(51));
     EXPECT_EQ(range_calls, 1);
 
-    const std::size_t waits = console.shots.size();
-    esc();
+    const std::size_t shots_before = waits.shots.size();
+    keys({KEY_ESC});
     EXPECT_EQ(show(1), -1);
     EXPECT_EQ(range_calls, 1);
-    EXPECT_EQ(console.shots.size(), waits + 1);  // the selection page's one wait
+    EXPECT_EQ(waits.shots.size(), shots_before + 1);  // the selection page's one wait
     EXPECT_EQ(screen::screen_state.window_depth, 0);
 }
 
@@ -467,8 +450,7 @@ TEST_F(BrowseFormTest, F4InAFieldOpensItsListThroughTheEngine) {
         after_browse_calls.push_back({list, page, field});
         forms::store_field_value(forms::form_field(page, field), std::string(record.data(), 4));
     };
-    keys({F4, DOWN, DOWN});
-    enter();
+    keys({KEY_F4, KEY_DOWN, KEY_DOWN, KEY_ENTER});
     std::int16_t page = 1;
     KeyCode key = 0;
     forms::run_form_page(page, 0, 0, key);
@@ -480,10 +462,7 @@ TEST_F(BrowseFormTest, F4InAFieldOpensItsListThroughTheEngine) {
 
     // Nothing picked: a beep and the same field again, with the field's
     // own keys (F5, which the page does not list, does not end it).
-    keys({F4});
-    esc();
-    keys({F5});
-    enter();
+    keys({KEY_F4, KEY_ESC, KEY_F5, KEY_ENTER});
     key = 0;
     forms::run_form_page(page, 0, 0, key);
     EXPECT_EQ(key, KEY_ENTER);

@@ -1,8 +1,8 @@
 // The expense-type program's own hooks under a browse list.
 #include <gtest/gtest.h>
 
-#include "browse_console.h"
 #include "forms/hooks.h"
+#include "keys_at_waits.h"
 #include "platform/cp850.h"
 #include "program_fixture.h"
 
@@ -12,8 +12,7 @@ namespace {
 
 TEST_F(ProgramTest, ABrowseOverTheExpenseFileListsNoLine) {
     insert_rows(numbered_rows(300));
-    BrowseConsole browse_console;
-    platform::set_console(&browse_console);
+    KeysAtWaits waits(console);
     forms::BrowseListDef d;
     d.record_file = startup::EXPENSE_FILE_ID;
     d.window_top = 5;
@@ -22,13 +21,13 @@ TEST_F(ProgramTest, ABrowseOverTheExpenseFileListsNoLine) {
     d.window_right = 60;
     d.heading = "TIPUS";
     forms::forms_state.browse_list_defs.push_back(d);
-    browse_console.push_char('\r');
+    waits.keys({platform::key_codes::KEY_ENTER});
 
     std::int16_t result = 0;
     forms::show_browse_list(forms::browse_list_count(), result);  // what the engine's F4 calls
     EXPECT_EQ(result, -1);
-    ASSERT_EQ(browse_console.shots.size(), 1u);
-    const Shot& shot = browse_console.shots[0];
+    ASSERT_EQ(waits.shots.size(), 1u);
+    const Shot& shot = waits.shots[0];
     EXPECT_EQ(shot.bytes(5, 20, 26), "╔TIPUS═"_cp850.str());
     for (int row = 6; row <= 11; ++row) EXPECT_EQ(shot.bytes(row, 21, 59), std::string(39, ' ')) << row;
     EXPECT_FALSE(dir.exists("SESSIO/Browse.tmp"));
