@@ -3,6 +3,7 @@
 #include <span>
 #include <string>
 
+#include "browse/browse_list.h"
 #include "calc/calculator.h"
 #include "dates/calendar.h"
 #include "exptypes/main_screen.h"
@@ -69,6 +70,7 @@ void install_program() {
     steps.run_main_screen = run_main_screen;
     steps.close_all_record_files = records::close_all_record_files;
     install_program_hooks();
+    browse::install_browse_list();
     calc::install_calculator_hot_key();
     dates::install_calendar_hot_key();
 }

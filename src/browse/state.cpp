@@ -1,0 +1,7 @@
+#include "browse/state.h"
+
+namespace browse {
+
+BrowseState browse_state;
+
+}  // namespace browse
